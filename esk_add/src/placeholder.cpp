@@ -1,0 +1,1 @@
+// Placeholder until the keyword add-on lands.
