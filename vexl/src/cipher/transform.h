@@ -8,6 +8,18 @@
 //
 // Every function here is thread-safe and keeps no state between calls (the SEED self-test runs
 // once per process). Results are byte counts; 0 always means failure.
+//
+// Known weaknesses of the stored format, kept because existing documents depend on it:
+//   - SEED runs in ECB mode without an IV: equal 16-byte plain blocks give equal cipher blocks.
+//   - With the last-block flag off (as the document writer calls it) the final n % 16 body bytes
+//     are stored in the clear.
+//   - The password block is only VERNAM-encoded with the table built into the library, so anyone
+//     holding the library can read the password, and with it the SEED key, from a document.
+//     A VERNAM body is an encoding, not encryption.
+//   - The key is the first 16 password bytes padded with zeros: no salt and no key derivation;
+//     later bytes are stored and compared but do not strengthen the key.
+//   - There is no integrity check: tampering, or a SEED body read with a wrong key, shows only as
+//     parse errors of the decrypted records.
 
 #include <cstddef>
 #include <cstdint>
@@ -106,6 +118,8 @@ E_PasswordCheck checkPasswordBlock(const unsigned char *a_pBlock, size_t a_uiBlo
 // MARK: - Wiping
 
 /// Overwrites `a_uiLen` bytes with zeros in a way the optimiser cannot drop (null is ignored).
+/// Wiping a growing container (a std::string body) reaches only its current buffer, not the
+/// copies it left behind when it reallocated; reserve the full size first to avoid them.
 void secureWipe(void *a_p, size_t a_uiLen) noexcept;
 
 /// `secureWipe` then `free`. Null is ignored.
