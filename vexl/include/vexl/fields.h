@@ -1,0 +1,811 @@
+#pragma once
+/// \file fields.h
+/// `CFields`, the one node type of every document and packet description, with its string
+/// holders `CAllotString` (names), `CStaticString` (borrowed text) and `CHeapString` (comments).
+///
+/// A node is at once a variant value (null, bool, signed or unsigned 64-bit integer, double,
+/// byte string called a code list) and, for `DT_fields` (a record of named members) and
+/// `DT_array` (a list), a container of child nodes held by value in insertion order. Beside its
+/// actual value a node may hold a second value of the same type, which is either fixed (the
+/// value the field must have) or valid (the value it is checked against). A node may also carry
+/// a name (1 to 255 bytes), an ID (1 to 2147483647), three comments, a packet expression, the
+/// start and end offsets of its text, and an opaque user pointer.
+///
+/// \code
+///   vexl::CFields root;                       // DT_null
+///   root.addChildRef("port") = 8080;          // root becomes DT_fields
+///   root.addChildRef("hosts").addArrayAt("a");
+///   root["hosts"].addArrayAt(vexl::CFields("b"));
+///   root["port"].asUint32();                  // 8080
+///   root.getChildCount();                     // 2
+/// \endcode
+///
+/// Failure forms: contract violations (an unknown data type, a bad value kind, a bad index, a
+/// conversion out of range, a null text) throw `CLogicError` with the message
+/// "[<function>#<line>] <text>"; lookups that find nothing return false, -1, 0, null, "" or the
+/// null statics as documented per function.
+///
+/// Threads: a tree is not synchronised; one thread uses it at a time. `freeNull` is one node
+/// per thread.
+///
+/// Pointers and references to children stay valid only until the next addition to, removal
+/// from or resizing of their parent.
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "vexl/errors.h"
+#include "vexl/hooks.h"
+#include "vexl/packet_exp.h"
+#include "vexl/vexl_export.h"
+
+namespace vexl {
+
+/// Data type of a value slot. `isValidDT` is true for values below 8.
+enum E_DataType : int32_t {
+    DT_null = 0,     ///< nothing; type word "null"
+    DT_array = 1,    ///< list of unnamed children; "array"
+    DT_fields = 2,   ///< record of named children; "fields"
+    DT_bool = 3,     ///< one byte, 0 or 1; "bool"
+    DT_sint = 4,     ///< signed 64-bit integer; "sint"
+    DT_uint = 5,     ///< unsigned 64-bit integer; "uint"
+    DT_double = 6,   ///< IEEE 754 double; "double"
+    DT_codelist = 7, ///< byte string (may hold zero bytes); "codelist"
+};
+
+/// The type words indexed by `E_DataType`: "null", "array", "fields", "bool", "sint", "uint",
+/// "double", "codelist".
+inline constexpr const char *DATA_TYPE_WORDS[8] = {"null", "array", "fields", "bool",
+                                                   "sint", "uint",  "double", "codelist"};
+
+/// Which value an operation addresses. Any kind other than `VK_Actual` addresses the second
+/// slot; the node's own kind says whether that slot is meant as fixed or valid.
+enum E_ValueKind : int32_t {
+    VK_Actual = 0,  ///< the actual value (first slot)
+    VK_Fixed = 1,   ///< the second slot holds a fixed value
+    VK_Valid = 2,   ///< the second slot holds a valid value
+    VK_Variant = 3, ///< both slots; never a node's kind
+};
+
+/// The names of the value kinds indexed by `E_ValueKind`.
+inline constexpr const char *VALUE_KIND_NAMES[4] = {"Actual", "Fixed", "Valid", "Variant"};
+
+/// Where a comment stands relative to its field; a node keeps one comment per position.
+enum E_CommentPosition : int32_t {
+    CP_Ahead = 0,  ///< comment lines ahead of the field
+    CP_Behind = 1, ///< a comment on the field's own line, behind it
+    CP_Tail = 2,   ///< the comment that closes the text (kept by the root)
+};
+
+/// Ownership of a name's bytes.
+enum E_DuplicationPolicy : int32_t {
+    DP_Static = 0,    ///< borrowed text that outlives the holder; copies share the pointer
+    DP_Duplicate = 1, ///< the holder's own copy, released by the holder; copies duplicate it
+    DP_Borrowed = 2,  ///< borrowed text; copies duplicate it (the copy is `DP_Duplicate`)
+};
+
+class CFields;
+class CFieldsVector; // the children sequence; internal to the library
+
+/// The 8-byte value of one slot; which member is meaningful depends on the slot's data type.
+/// For types narrower than 8 bytes the remaining bytes are zero.
+union uMultiValue {
+    unsigned long long m_ullValue; ///< DT_uint
+    long long m_llValue;           ///< DT_sint
+    bool m_bValue;                 ///< DT_bool
+    double m_dValue;               ///< DT_double
+    /// DT_codelist: an owned block (32-bit byte count, the bytes, a zero byte) when the slot's
+    /// ownership flag is set, else borrowed zero-terminated text; null when the list has no data.
+    const char *m_cpValue;
+    CFieldsVector *m_pFV; ///< DT_fields, DT_array: the children sequence (null when removed)
+};
+static_assert(sizeof(uMultiValue) == 8);
+
+/// Borrowed zero-terminated text. A node built or set from one keeps the pointer (no copy) and
+/// never frees or writes the text, which must outlive every node that borrows it.
+class CStaticString {
+public:
+    constexpr CStaticString(const char *text = nullptr) noexcept : m_cpText(text) {}
+    constexpr CStaticString &operator=(const char *text) noexcept {
+        m_cpText = text;
+        return *this;
+    }
+    /// The borrowed pointer (may be null).
+    constexpr const char *getData() const noexcept { return m_cpText; }
+
+private:
+    const char *m_cpText;
+};
+
+/// A name: 1 to 255 bytes with a duplication policy, or empty.
+///
+/// The raw word (`getSAI`) holds the length shifted left by 2 and the policy in the low 2 bits.
+/// A `DP_Duplicate` copy of up to 11 bytes is kept inside the holder itself (no heap block);
+/// longer copies are heap blocks released with `free`. Either way the text is zero-terminated.
+class VEXL_API CAllotString {
+public:
+    /// Longest name.
+    static constexpr unsigned int MAX_LENGTH = 255;
+
+    /// Empty holder.
+    constexpr CAllotString() noexcept : m_uiSAI(0), m_aucRaw{} {}
+    /// `DP_Duplicate` copy of `text` up to its terminating zero; a null text, or one of length
+    /// 0 or above 255, leaves the holder empty.
+    explicit CAllotString(const char *text);
+    /// As `setData(text, length, policy)`; a refused request leaves the holder empty.
+    CAllotString(const char *text, unsigned int length, E_DuplicationPolicy policy);
+    /// Shares a `DP_Static` pointer; duplicates a `DP_Duplicate` or `DP_Borrowed` one (the copy
+    /// is `DP_Duplicate`).
+    CAllotString(const CAllotString &other);
+    /// Takes over the text; `other` is left empty.
+    CAllotString(CAllotString &&other) noexcept : m_uiSAI(other.m_uiSAI) {
+        for (unsigned i = 0; i < sizeof(m_aucRaw); ++i)
+            m_aucRaw[i] = other.m_aucRaw[i];
+        other.init();
+    }
+    CAllotString &operator=(const CAllotString &other);
+    /// Releases this holder's copy and takes over `other`'s text; `other` is left empty.
+    CAllotString &operator=(CAllotString &&other) noexcept;
+    ~CAllotString() { release(); }
+
+    /// Stores `length` bytes of `text` under `policy`: `DP_Duplicate` copies them, the other
+    /// policies keep the pointer (the text must then stay valid and, for later reads as a C
+    /// string, be followed by a zero byte). Returns false and keeps the old content when `text`
+    /// is null, `length` is outside 1 to 255, or `policy` is above 2. `text` may point into
+    /// this holder's own text.
+    bool setData(const char *text, unsigned int length, E_DuplicationPolicy policy);
+    /// Copies `other` as the copy constructor does (an empty `other` empties this holder).
+    bool setData(const CAllotString &other);
+    /// Exchanges the content of two holders.
+    void swap(CAllotString &other) noexcept;
+    /// Forgets the text without releasing it.
+    void init() noexcept {
+        m_uiSAI = 0;
+        for (unsigned i = 0; i < sizeof(m_aucRaw); ++i)
+            m_aucRaw[i] = 0;
+    }
+
+    /// The text, or "" when empty (never null).
+    const char *getData() const noexcept;
+    /// Length in bytes, 0 when empty.
+    unsigned int getLength() const noexcept { return (m_uiSAI & SAI_MASK) >> 2; }
+    /// The duplication policy (`DP_Static` when empty).
+    E_DuplicationPolicy getDP() const noexcept { return E_DuplicationPolicy(m_uiSAI & 0x3u); }
+    /// True for a non-empty holder with policy `DP_Static`.
+    bool isStaticString() const noexcept { return getLength() != 0 && getDP() == DP_Static; }
+    /// The raw word: length << 2 | policy.
+    unsigned int getSAI() const noexcept { return m_uiSAI & SAI_MASK; }
+
+    /// Two holders with text are equal when lengths and bytes are equal; when either is empty
+    /// the raw words are compared.
+    bool operator==(const CAllotString &other) const noexcept;
+    /// Bytes compared as unsigned values over the shorter length, the first difference decides,
+    /// the shorter is less when all agree; when either is empty the raw words are compared.
+    bool operator<(const CAllotString &other) const noexcept;
+
+private:
+    static constexpr uint32_t SAI_MASK = 0x3FFu;        // length (8 bits) << 2 | policy
+    static constexpr uint32_t SAI_INLINE = 0x80000000u; // the text lives in m_aucRaw
+    static constexpr unsigned int INLINE_MAX = 11;
+
+    void release() noexcept;
+    const char *pointer() const noexcept;
+    void setPointer(const char *p) noexcept;
+
+    alignas(8) uint32_t m_uiSAI;
+    // Inline mode: up to 11 bytes and a zero byte. Pointer mode: bytes 4..11 hold the pointer.
+    unsigned char m_aucRaw[12];
+};
+static_assert(sizeof(CAllotString) == 16);
+
+/// Owned zero-terminated comment text, or nothing. The text is a heap block released with
+/// `free`.
+class VEXL_API CHeapString {
+public:
+    constexpr CHeapString() noexcept : m_pText(nullptr) {}
+    CHeapString(const CHeapString &other);
+    CHeapString(CHeapString &&other) noexcept : m_pText(other.m_pText) { other.m_pText = nullptr; }
+    CHeapString &operator=(const CHeapString &other);
+    CHeapString &operator=(CHeapString &&other) noexcept;
+    ~CHeapString();
+
+    /// Stores a copy of `length` bytes of `text`, dropping one trailing line feed. The text must
+    /// be empty or begin with "/" (a comment keeps its own "//" or "/*" marks): otherwise
+    /// `CLogicError` "[vexl::CHeapString::setComment#<line>] Comments must start with /". A null
+    /// `text` raises `CLogicError` "mismatched condition". `text` may point into this holder.
+    void setComment(const char *text, unsigned int length);
+    /// Releases the text.
+    void clear() noexcept;
+    /// The text or null.
+    const char *getData() const noexcept { return m_pText; }
+    /// True when a text (possibly empty) is held.
+    bool isSet() const noexcept { return m_pText != nullptr; }
+    /// Length of the text, 0 when none.
+    unsigned int getLength() const noexcept;
+
+private:
+    char *m_pText;
+};
+
+/// The tree node. See the file comment for an overview.
+///
+/// Ownership: a node owns its children, its owned code lists, its comments and a
+/// `DP_Duplicate` name. Borrowed code lists (`CStaticString`) and `DP_Static`/`DP_Borrowed`
+/// names are never freed or written.
+class VEXL_API CFields : public CEskHooks {
+public:
+    // MARK: - Limits
+
+    static constexpr int maxSint32 = 2147483647;
+    static constexpr int minSint32 = -2147483647 - 1;
+    static constexpr unsigned int maxUint32 = 4294967295u;
+    static constexpr long long maxSint64 = 9223372036854775807LL;
+    static constexpr long long maxLSint = maxSint64;
+    static constexpr long long minSint64 = -9223372036854775807LL - 1;
+    static constexpr long long minLSint = minSint64;
+    static constexpr unsigned long long maxUint64 = 18446744073709551615ULL;
+    static constexpr unsigned long long maxLUint = maxUint64;
+    /// Largest ID.
+    static constexpr unsigned int maxID = 2147483647u;
+
+    // MARK: - Shared null nodes
+
+    /// The read-only all-zero node (`DT_null`, no name, no ID); const lookups that fail return it.
+    static const CFields null;
+    /// The same node as `null`.
+    static const CFields &nullRef;
+    /// Writable null node returned by non-const name lookups that fail. There is one per thread,
+    /// and it is reset to an all-zero null node every time a failed lookup returns it, so
+    /// anything written into it is discarded by the next failed lookup on that thread.
+    static thread_local CFields freeNull;
+    /// The all-zero packet expression of a node without one.
+    static const tPacketExpInfo nullPktExp;
+
+    // MARK: - Construction and destruction
+
+    /// `DT_null`, no name, ID, comments, second value or packet expression.
+    constexpr CFields() noexcept
+        : m_uActValue{}, m_uSecValue{}, m_tName(), m_pComments(nullptr), m_pOSA(nullptr), m_uiID(0),
+          m_nOffsetStart(0), m_nOffsetEnd(0), m_tPEI{}, m_ucSlots(0), m_ucVK(0) {}
+    /// `type` with a zero value; `DT_fields` and `DT_array` get an empty children sequence.
+    /// A type above 7 raises `CLogicError` "Unknown data type(%d)".
+    CFields(E_DataType type);
+    CFields(bool value);               ///< DT_bool
+    CFields(int value);                ///< DT_sint, sign-extended
+    CFields(long value);               ///< DT_sint
+    CFields(long long value);          ///< DT_sint
+    CFields(unsigned int value);       ///< DT_uint, zero-extended
+    CFields(unsigned long value);      ///< DT_uint
+    CFields(unsigned long long value); ///< DT_uint
+    CFields(double value);             ///< DT_double
+    /// DT_codelist, owned copy up to the terminating zero. Null raises `CLogicError`
+    /// "Value paramter has NULL pointer".
+    CFields(const char *text);
+    /// DT_codelist, owned copy of exactly `length` bytes (zero bytes included).
+    CFields(const char *text, unsigned int length);
+    /// DT_codelist, owned copy of the string's bytes.
+    CFields(const std::string &text);
+    /// DT_codelist borrowing the text (no copy).
+    CFields(const CStaticString &text);
+    /// Deep copy, as `setField` of `other` on a fresh node (the inner hook arguments are not
+    /// copied).
+    CFields(const CFields &other);
+    /// Takes over the whole node: value kind, both values, children, name, ID, comments, packet
+    /// expression, offsets and user pointer. `other` is left an empty null node.
+    CFields(CFields &&other) noexcept
+        : m_uActValue(other.m_uActValue), m_uSecValue(other.m_uSecValue), m_tName(std::move(other.m_tName)),
+          m_pComments(other.m_pComments), m_pOSA(other.m_pOSA), m_uiID(other.m_uiID),
+          m_nOffsetStart(other.m_nOffsetStart), m_nOffsetEnd(other.m_nOffsetEnd), m_tPEI(other.m_tPEI),
+          m_ucSlots(other.m_ucSlots), m_ucVK(other.m_ucVK) {
+        other.m_uActValue.m_ullValue = 0;
+        other.m_uSecValue.m_ullValue = 0;
+        other.m_pComments = nullptr;
+        other.m_pOSA = nullptr;
+        other.m_uiID = 0;
+        other.m_nOffsetStart = 0;
+        other.m_nOffsetEnd = 0;
+        other.m_tPEI = tPacketExpInfo{};
+        other.m_ucSlots = 0;
+        other.m_ucVK = 0;
+    }
+    /// Releases both values (children included), the comments and an owned name.
+    ~CFields();
+
+    // MARK: - Name
+
+    /// Stores a `DP_Duplicate` copy of `name` (up to its terminating zero). Returns false and
+    /// keeps the old name when `name` is null or its length is 0 or above 255.
+    bool setName(const char *name);
+    /// The same for exactly `length` bytes.
+    bool setName(const char *name, unsigned int length);
+    /// The same for a string.
+    bool setName(const std::string &name) { return setName(name.data(), unsigned(name.size())); }
+    /// Stores `length` bytes of `name` under `policy` (see `CAllotString::setData`). With
+    /// `DP_Static` or `DP_Borrowed` the text is not copied and must outlive the node.
+    bool setName(const char *name, unsigned int length, E_DuplicationPolicy policy);
+    /// The name, or "" when there is none (never null).
+    const char *getName() const noexcept { return m_tName.getData(); }
+    /// Length of the name, 0 when there is none.
+    unsigned int getNameLen() const noexcept { return m_tName.getLength(); }
+    /// The name holder (read only), e.g. to ask its duplication policy.
+    const CAllotString &getNameHolder() const noexcept { return m_tName; }
+
+    // MARK: - Comments
+
+    /// Stores a copy of `length` bytes at `position`, replacing the previous comment there. One
+    /// trailing line feed is dropped. The text must be empty or begin with "/": otherwise
+    /// `CLogicError` "Comments must start with /"; a null text raises "mismatched condition".
+    void setComment(const char *text, unsigned int length, E_CommentPosition position);
+    /// The same up to the terminating zero.
+    void setComment(const char *text, E_CommentPosition position);
+    /// The same for a string.
+    void setComment(const std::string &text, E_CommentPosition position);
+    /// The comment at `position`, or null.
+    const char *getCommentPtr(E_CommentPosition position) const noexcept;
+    /// Its length, 0 when none.
+    unsigned int getCommentLen(E_CommentPosition position) const noexcept;
+    /// A copy, empty when none.
+    std::string getCommentCopy(E_CommentPosition position) const;
+    /// True when `position` holds a text (an empty text counts).
+    bool hasComment(E_CommentPosition position) const noexcept;
+    /// True once any comment was set (the comment array exists).
+    bool isComment() const noexcept { return m_pComments != nullptr; }
+
+    // MARK: - Offsets of the field's text (recorded by the text loader)
+
+    void setOffsetStart(int offset) noexcept { m_nOffsetStart = offset; }
+    int getOffsetStart() const noexcept { return m_nOffsetStart; }
+    void setOffsetEnd(int offset) noexcept { m_nOffsetEnd = offset; }
+    int getOffsetEnd() const noexcept { return m_nOffsetEnd; }
+
+    // MARK: - ID
+
+    /// The ID, 0 when there is none.
+    unsigned int getID() const noexcept { return m_uiID; }
+    /// Stores `id` (0 clears it). Returns false and keeps the ID for values above 2147483647.
+    bool setID(unsigned int id) noexcept;
+
+    // MARK: - Whole-field copy, assignment and swap
+
+    /// Copies the whole of `other` into this node: its comments are destroyed, then value kind
+    /// and both values are copied (children deeply, owned code lists duplicated, borrowed ones
+    /// shared), the ID only when `other`'s is not 0, the packet expression, user pointer, name
+    /// (as `CAllotString::setData`), comments and offsets. Returns false when the second value
+    /// could not be copied (see `setValue(const CFields &)`). `other` may be this node or lie
+    /// inside it.
+    bool setField(const CFields &other);
+    /// When `other` is a bare value (ID 0, no name, packet expression with `uVarWidth` and
+    /// `uLength` 0, null user pointer, offsets 0) only its value kind and values are taken, so
+    /// this node keeps its name, ID, packet expression and comments; otherwise the whole field is
+    /// assigned as by `setField`.
+    CFields &operator=(CFields other);
+    CFields &operator=(E_DataType type); ///< as `setValue(type)`
+    CFields &operator=(bool value);      ///< as `setValue(value)`
+    CFields &operator=(int value);
+    CFields &operator=(long value);
+    CFields &operator=(long long value);
+    CFields &operator=(unsigned int value);
+    CFields &operator=(unsigned long value);
+    CFields &operator=(unsigned long long value);
+    CFields &operator=(double value);
+    CFields &operator=(const char *text); ///< owned copy; null raises `CLogicError`
+    CFields &operator=(const std::string &text);
+    CFields &operator=(const CStaticString &text); ///< borrowed
+
+    /// Exchanges the actual values (type, ownership, value) of the two nodes. With `withPkt`
+    /// it also exchanges the packet expressions, and the user pointers when `other`'s is not
+    /// null.
+    void swapValue(CFields &other, bool withPkt);
+    /// Exchanges IDs when `other`'s is not 0, calls `swapValue(other, withPkt)`, exchanges
+    /// comment arrays and offsets, and names when `other` has one.
+    void swapField(CFields &other, bool withPkt);
+
+    // MARK: - Children: adding (see also addArrayAt, resizeArray)
+
+    /// Adds a member and returns it, or returns an existing one:
+    /// 1. A `DT_null` node first becomes `DT_fields` (when `name` is not empty) or `DT_array`,
+    ///    keeping its name, ID, comments and packet expression.
+    /// 2. Other non-containers raise `CLogicError` "requires DT_fields or DT_array"; a container
+    ///    whose sequence was removed raises "m_tValue.m_tActValue.m_uMultiValue.m_pFV=NULL memory
+    ///    pointer".
+    /// 3. `DT_array`: appends a null child (name and ID are ignored).
+    /// 4. `DT_fields` without `forceNew`: the first child named `name` is returned; else, when
+    ///    `id` is not 0, the first node with that ID anywhere in this node's subtree (this node
+    ///    included, depth first) is returned.
+    /// 5. Otherwise a null child is appended with a copy of the name (a name above 255 bytes is
+    ///    dropped) and the ID (an ID above 2147483647 is dropped).
+    /// Name and ID checks use an index on large records, so building a record is linear.
+    CFields &addChildRef(const char *name, unsigned int id = 0, bool forceNew = false);
+    /// As `addChildRef`, but returns null where `addChildRef` would return an existing node.
+    CFields *addChildPtr(const char *name, unsigned int id = 0, bool forceNew = false);
+    /// `addChildRef` with a name of explicit length (`name` need not be zero-terminated).
+    CFields &child_AddRef(const char *name, unsigned int length, unsigned int id, bool forceNew);
+    /// `addChildPtr` with a name of explicit length.
+    CFields *child_AddPtr(const char *name, unsigned int length, unsigned int id, bool forceNew);
+    /// Appends a new element to this `DT_array` (a `DT_null` node becomes an empty array first;
+    /// other types raise `CLogicError` "requires DT_array") and copies `value` into it: with
+    /// `valueOnly` its value kind and values only, otherwise the whole field (`setField`).
+    /// `value` may be an element of this array. Returns the new element.
+    CFields &addArrayAt(const CFields &value, bool valueOnly = false);
+    /// The same with `valueOnly` false; the argument is copied, not consumed.
+    CFields &addArrayAt(CFields &&value);
+    /// Makes this `DT_array` (or `DT_null`, which becomes one) hold exactly `count` children:
+    /// 0 removes all (as `removeChildAll`), fewer removes from the end, more appends null
+    /// children. Other types raise `CLogicError` "requires DT_array".
+    void resizeArray(unsigned int count);
+    /// Reserves room for `count` children of a container so that appending up to that many does
+    /// not move them. Returns false for non-containers. Never needed for correctness.
+    bool reserveChildren(unsigned int count);
+
+    // MARK: - Children: indexing
+
+    /// The child at `index` of a container. Raises `CLogicError` "requires DT_fields or
+    /// DT_array" for other types, the "m_pFV=NULL" message when the sequence was removed, and
+    /// "found not a field for the index" when `index` is not below the count.
+    CFields &operator[](unsigned int index);
+    /// As above; a negative index raises "index cannot be negative".
+    CFields &operator[](int index);
+    CFields &operator[](unsigned long index);
+    CFields &operator[](long index);
+    /// The child at `index`, or `nullRef` when out of range. Non-containers raise `CLogicError`
+    /// "requires DT_array or DT_fields"; a negative index raises "index cannot be negative".
+    const CFields &operator[](unsigned int index) const;
+    const CFields &operator[](int index) const;
+    const CFields &operator[](unsigned long index) const;
+    const CFields &operator[](long index) const;
+    /// The first child named `name`, or `freeNull` (reset to null) when there is none.
+    CFields &operator[](const char *name);
+    CFields &operator[](const std::string &name);
+    CFields &operator[](const CStaticString &name);
+    /// The first child named `name`, or `nullRef` when there is none.
+    const CFields &operator[](const char *name) const;
+    const CFields &operator[](const std::string &name) const;
+    const CFields &operator[](const CStaticString &name) const;
+    /// The child at `index`, or `nullRef` when out of range or not a container. Never throws.
+    const CFields &getChildAt(unsigned int index) const noexcept;
+
+    /// Contiguous children: `begin()` to `end()` (both null for non-containers), for
+    /// `for (CFields &child : node)`.
+    CFields *begin() noexcept;
+    CFields *end() noexcept;
+    const CFields *begin() const noexcept;
+    const CFields *end() const noexcept;
+
+    // MARK: - Children: finding and counting
+
+    /// The first child of a `DT_fields` node whose name is these `length` bytes; null for other
+    /// types, a null or empty name, or no match.
+    const CFields *findChildAt(const char *name, unsigned int length) const;
+    /// True when `index` is below `getChildCount()`.
+    bool isValidChild(unsigned int index) const noexcept { return index < getChildCount(); }
+    bool isValidChild(int index) const noexcept { return index >= 0 && unsigned(index) < getChildCount(); }
+    /// True when `findChildAt` finds a child with this name.
+    bool isValidChild(const char *name, unsigned int length) const {
+        return findChildAt(name, length) != nullptr;
+    }
+    bool isValidChild(const char *name) const;
+    bool isValidChild(const std::string &name) const {
+        return findChildAt(name.data(), unsigned(name.size())) != nullptr;
+    }
+    /// Number of direct children; 0 for non-containers and removed sequences.
+    unsigned int getChildCount() const noexcept;
+    /// Number of all descendants of `start` (of this node when null), `start` not counted.
+    unsigned int getMemberCount(const CFields *start = nullptr) const;
+    /// True for `DT_null`, `DT_array` and `DT_fields` without children; false for values.
+    bool emptyChild() const noexcept;
+    /// The first node with `id` in the subtree of `start` (this node when null), `start`
+    /// included, depth first, parents before children; null for `id` 0 or above 2147483647.
+    const CFields *findID(unsigned int id, const CFields *start = nullptr) const;
+    /// Index of the first direct child with `id`; -1 when `id` is 0 or none matches.
+    int getChildIdx4ID(unsigned int id) const;
+    /// Index of the first direct child named `name`; -1 for a null or empty name or no match.
+    int getChildIdx4Name(const char *name, unsigned int length) const;
+    /// ID of the first direct child named `name`; 0 when none matches or the name is empty.
+    unsigned int getChildID4Name(const char *name, unsigned int length) const;
+    unsigned int getChildID4Name(const char *name) const;
+    /// Name of the first direct child with `id`; "" when `id` is 0, none matches or it has no
+    /// name (never null).
+    const char *getChildName4ID(unsigned int id) const;
+    /// Gives the first direct child with `id` a copy of `name`; false when `id` is 0, `name` is
+    /// null, no child matches or the name's length is 0 or above 255.
+    bool setChildName4ID(unsigned int id, const char *name);
+
+    // MARK: - Children: copying out and removing
+
+    /// A copy of the child at `index`, or of `fallback` when out of range. Non-containers raise
+    /// `CLogicError` "requires DT_array or DT_fields".
+    CFields copyChildAt(unsigned int index, const CFields &fallback) const;
+    CFields copyChildAt(int index, const CFields &fallback) const;
+    /// A copy of the first child named `name`, or of `fallback`.
+    CFields copyChildAt(const char *name, unsigned int length, const CFields &fallback) const;
+    CFields copyChildAt(const char *name, const CFields &fallback) const;
+    CFields copyChildAt(const std::string &name, const CFields &fallback) const;
+    /// Removes the child at `index` after copying it whole into `out` when given. False (and no
+    /// change) for non-containers, a removed sequence or an index out of range. Later siblings
+    /// keep all of their content (values, fixed or valid values, names, IDs, comments).
+    bool removeChildAt(unsigned int index, CFields *out = nullptr);
+    bool removeChildAt(int index, CFields *out = nullptr);
+    /// Removes the first child named `name` of a `DT_fields` node, copying it into `out` first.
+    /// False for a null or empty name or no match.
+    bool removeChildAt(const char *name, unsigned int length, CFields *out = nullptr);
+    bool removeChildAt(const char *name, CFields *out = nullptr);
+    bool removeChildAt(const std::string &name, CFields *out = nullptr);
+    /// Containers: sets the offsets to 0 and removes every child (the type stays). Other nodes
+    /// are unchanged.
+    void removeChildAll();
+    /// Containers lose their children first; then both values are cleared to a zero value of
+    /// `type` and the value kind becomes `VK_Actual`. Name, ID, comments and packet expression
+    /// stay. After `removeAll(DT_fields)` or `removeAll(DT_array)` the node has no children
+    /// sequence: it counts 0 children and adding one raises the "m_pFV=NULL" error until
+    /// `setValue(DT_fields)`/`setValue(DT_array)` gives it a new one.
+    void removeAll(E_DataType type = DT_null);
+
+    // MARK: - Values: setting
+    //
+    // `vk` VK_Actual addresses the actual value, any other kind the second value. Setters raise
+    // `CLogicError` "Unknown value type(%d)" for kinds above 2. Setting the second slot resets
+    // the node's value kind to VK_Actual: call `setVK` afterwards to mark it fixed or valid.
+
+    /// Clears the slot to `type` with a zero value (false, 0, 0.0, a code list without data,
+    /// an empty children sequence). The second slot refuses containers: it becomes `DT_null`
+    /// and false is returned. A type above 7 raises "Unknown data type(%d)" (actual slot) or
+    /// "Mismatched data type(%d) for value type(%d)" (second slot).
+    bool setValue(E_DataType type, E_ValueKind vk = VK_Actual);
+    bool setValue(bool value, E_ValueKind vk = VK_Actual);
+    bool setValue(int value, E_ValueKind vk = VK_Actual);
+    bool setValue(long value, E_ValueKind vk = VK_Actual);
+    bool setValue(long long value, E_ValueKind vk = VK_Actual);
+    bool setValue(unsigned int value, E_ValueKind vk = VK_Actual);
+    bool setValue(unsigned long value, E_ValueKind vk = VK_Actual);
+    bool setValue(unsigned long long value, E_ValueKind vk = VK_Actual);
+    bool setValue(double value, E_ValueKind vk = VK_Actual);
+    /// Owned copy up to the terminating zero; null raises "Value paramter has NULL pointer".
+    bool setValue(const char *text, E_ValueKind vk = VK_Actual);
+    /// Owned copy of exactly `length` bytes (up to 2147483642); `text` may point into this
+    /// node's own value.
+    bool setValue(const char *text, unsigned int length, E_ValueKind vk = VK_Actual);
+    bool setValue(const std::string &text, E_ValueKind vk = VK_Actual);
+    /// Borrowed text (no copy).
+    bool setValue(const CStaticString &text, E_ValueKind vk = VK_Actual);
+    /// Copies `other`'s value kind and values (children deeply). When `other` has a second
+    /// value of a container type, the second slot becomes `DT_null`, the kind `VK_Actual` and
+    /// false is returned. `other` may be this node or lie inside it.
+    bool setValue(const CFields &other);
+
+    /// True when the actual value is `DT_null`.
+    bool operator!() const noexcept { return getDT() == DT_null; }
+
+    // MARK: - Value kind
+
+    /// The node's value kind (`VK_Actual`, `VK_Fixed` or `VK_Valid`).
+    E_ValueKind getVK() const noexcept { return E_ValueKind(m_ucVK); }
+    /// `VK_Actual` drops the second value. `VK_Fixed`/`VK_Valid` copy the actual value into an
+    /// empty second slot first (containers refuse: false, nothing changed). False for kinds
+    /// above 2.
+    bool setVK(E_ValueKind kind);
+    static constexpr bool isValidVK(E_ValueKind kind) noexcept { return uint32_t(kind) < 3; }
+    static constexpr bool isValidDT(E_DataType type) noexcept { return uint32_t(type) < 8; }
+
+    // MARK: - Type tests (every test accepts any kind; non-zero kinds address the second slot)
+
+    E_DataType getDT(E_ValueKind vk = VK_Actual) const noexcept {
+        return E_DataType(vk == VK_Actual ? (m_ucSlots & 0x07u) : ((m_ucSlots >> 4) & 0x07u));
+    }
+    bool isNull(E_ValueKind vk = VK_Actual) const noexcept { return getDT(vk) == DT_null; }
+    bool isBool(E_ValueKind vk = VK_Actual) const noexcept { return getDT(vk) == DT_bool; }
+    bool isCodelist(E_ValueKind vk = VK_Actual) const noexcept { return getDT(vk) == DT_codelist; }
+    bool isArray(E_ValueKind vk = VK_Actual) const noexcept { return getDT(vk) == DT_array; }
+    bool isField(E_ValueKind vk = VK_Actual) const noexcept { return getDT(vk) == DT_fields; }
+    /// sint in 32-bit signed range; uint below 2^31; double integral in that range.
+    bool isSint32(E_ValueKind vk = VK_Actual) const noexcept;
+    /// sint in 0..4294967295; uint up to 4294967295; double integral in that range.
+    bool isUint32(E_ValueKind vk = VK_Actual) const noexcept;
+    /// sint; uint up to 2^63-1; double integral in [-2^63, 2^63).
+    bool isSint64(E_ValueKind vk = VK_Actual) const noexcept;
+    /// sint at least 0; uint; double integral in [0, 2^64).
+    bool isUint64(E_ValueKind vk = VK_Actual) const noexcept;
+    bool isIntegral(E_ValueKind vk = VK_Actual) const noexcept { return isSint64(vk) || isUint64(vk); }
+    /// A double or an integral number.
+    bool isNumeric(E_ValueKind vk = VK_Actual) const noexcept {
+        return getDT(vk) == DT_double || isIntegral(vk);
+    }
+    bool isDouble(E_ValueKind vk = VK_Actual) const noexcept { return isNumeric(vk); }
+
+    // MARK: - Conversions (raise `CLogicError` for types without a conversion or values out of range)
+
+    bool asBool(E_ValueKind vk = VK_Actual) const;
+    int asSint32(E_ValueKind vk = VK_Actual) const;
+    unsigned int asUint32(E_ValueKind vk = VK_Actual) const;
+    long long asSint64(E_ValueKind vk = VK_Actual) const;
+    long long asLSint(E_ValueKind vk = VK_Actual) const { return asSint64(vk); }
+    unsigned long long asUint64(E_ValueKind vk = VK_Actual) const;
+    unsigned long long asLUint(E_ValueKind vk = VK_Actual) const { return asUint64(vk); }
+    float asFloat(E_ValueKind vk = VK_Actual) const;
+    double asDouble(E_ValueKind vk = VK_Actual) const;
+    /// "" for null and a code list without data, "true"/"false", `ToString` of numbers, the
+    /// code list's bytes. Containers raise "Type is not convertible to string".
+    std::string asString(E_ValueKind vk = VK_Actual) const;
+    /// Sets `out` to 0; integral slots store `asSint64` and give true; a code list with data is
+    /// parsed by `aton64`; everything else gives false.
+    bool toSint64(long long &out, E_ValueKind vk = VK_Actual) const;
+    bool toUint64(unsigned long long &out, E_ValueKind vk = VK_Actual) const;
+    /// Whether the slot converts to `target` (a target above 7 raises "Unknown data type(%d)").
+    bool isConvertible(E_DataType target, E_ValueKind vk = VK_Actual) const;
+
+    // MARK: - Raw access
+
+    /// The slot's 8-byte value.
+    const uMultiValue &getValueRef(E_ValueKind vk = VK_Actual) const noexcept {
+        return vk == VK_Actual ? m_uActValue : m_uSecValue;
+    }
+    /// Address of the stored bool or number, of a code list's first byte (null without data);
+    /// null for other types.
+    const void *getValuePtr(E_ValueKind vk = VK_Actual) const noexcept;
+    /// 1 for bool, 8 for numbers, a code list's length, 0 otherwise.
+    unsigned int getRawBytes(E_ValueKind vk = VK_Actual) const noexcept;
+    /// For a code list with data: sets `*out` to its first byte and returns its length;
+    /// otherwise 0 (`*out` untouched).
+    unsigned int getCodePoint(const char **out, E_ValueKind vk = VK_Actual) const noexcept;
+    /// Resizes an owned code list with data to `length` bytes, filling new bytes with `fill`.
+    /// False for any other slot, for lengths above 2147483642, and when memory runs out (the
+    /// old bytes then stay).
+    bool resizeCodes(unsigned int length, unsigned char fill, E_ValueKind vk = VK_Actual);
+
+    // MARK: - Comparing
+
+    /// True when the actual and second value are equal (false for containers and for
+    /// different types; NaN never equal).
+    bool isEqualDualValue() const noexcept;
+    /// Compares actual values only (names, IDs, comments, second values ignored); containers
+    /// compare their children pairwise.
+    bool operator==(const CFields &other) const noexcept;
+    bool operator!=(const CFields &other) const noexcept { return !(*this == other); }
+    /// Orders actual values: by data type number first, then by value (see the docs of
+    /// `compare`).
+    bool operator<(const CFields &other) const noexcept;
+    bool operator>(const CFields &other) const noexcept { return other < *this; }
+    bool operator<=(const CFields &other) const noexcept { return !(other < *this); }
+    bool operator>=(const CFields &other) const noexcept { return !(*this < other); }
+    /// -1 when this < other, 1 when other < this, else 0. Different data types order by their
+    /// number (a `DT_sint` is always before a `DT_uint`); containers by child count, then
+    /// children; code lists bytewise, a shorter prefix first.
+    int compare(const CFields &other) const noexcept { return *this < other ? -1 : (other < *this ? 1 : 0); }
+
+    // MARK: - Text form
+
+    /// The node written by the saver dispatcher with saver configuration 8, the encoding rule
+    /// `er`, save-information bits `sis` and `password`; defined with the writers.
+    std::string toVEXL(unsigned char er, unsigned char sis, const char *password) const;
+
+    // MARK: - Packet expression and packet engine
+
+    /// A copy of the 10-byte packet expression.
+    tPacketExpInfo pkt_GetExp() const noexcept { return m_tPEI; }
+    /// Replaces the packet expression (no check).
+    void pkt_SetExp(const tPacketExpInfo &exp) noexcept { m_tPEI = exp; }
+    /// True when all 10 bytes are zero.
+    static bool pkt_IsNullExp(const tPacketExpInfo &exp) noexcept { return exp == tPacketExpInfo{}; }
+    /// The user pointer (never dereferenced or freed by the library).
+    const void *pkt_GetOSA4User() const noexcept { return m_pOSA; }
+    void pkt_SetOSA4User(const void *arg) noexcept { m_pOSA = arg; }
+    /// The inner arguments of the hook call running on this field on the calling thread, or an
+    /// all-zero record outside a hook call.
+    const tInnerSupportedArgs4ESK &pkt_GetISA4ESK() const noexcept;
+
+    /// Natural length of the value under the packet code (0 for containers).
+    unsigned int pkt_Len4PEI() const;
+    /// Length of this field alone.
+    uPacketLengthExpression pkt_Len4OneSelf(bool keywords) const;
+    /// Sum over the leaves under `node` (this node when null).
+    uPacketLengthExpression pkt_Len4Children(bool keywords, const CFields *node = nullptr) const;
+    /// Packet bytes of this field alone.
+    std::string pkt_Make4OneSelf(bool keywords);
+    /// Packet of all leaves under `node` (this node when null).
+    std::string pkt_Make4Children(bool keywords, CFields *node = nullptr);
+    /// Parses this field from `data`: bytes left (>= 0), negated missing count, or -1.
+    int pkt_Parse4OneSelf(const char *data, unsigned int size, bool store);
+    /// Parses all leaves under `node` (this node when null).
+    int pkt_Parse4Children(const char *data, unsigned int size, bool store, CFields *node = nullptr);
+    /// Compares this field's actual and second value ("fix" leaves when `valid` is false,
+    /// "valid" leaves when true; all other fields pass).
+    bool pkt_Check4OneSelf(bool valid);
+    bool pkt_Check4Children(bool valid, CFields *node = nullptr);
+    /// Keyword check of this field against `data`.
+    bool pkt_DetailCheck4OneSelf(const char *data, unsigned int size);
+    /// 0 when all leaves pass, else the position of the first failing field plus 1.
+    unsigned int pkt_DetailCheck4Children(const char *data, unsigned int size, CFields *node = nullptr);
+    /// Sets the value of every leaf with this keyword: count set, -1 for kind >= 16 or index 0,
+    /// -2 for kind 0 with index above 38.
+    int pkt_SetValue4SKI(unsigned char kind, unsigned short index, const CFields &value,
+                         CFields *node = nullptr);
+    /// Sets the user pointer of every leaf with this keyword; results as `pkt_SetValue4SKI`.
+    int pkt_SetOSA4SKI(unsigned char kind, unsigned short index, const void *arg, CFields *node = nullptr);
+
+private:
+    friend class CFieldsVector;
+
+    // Packet engine internals (defined with the engine; unused ones may stay undefined).
+    void pkt_make4OneSelf(std::string &packet, tMemoVector &memo, bool keywords);
+    void pkt_make4Children(std::string &packet, tMemoVector &memo, bool keywords, CFields *node);
+    std::string pkt_makeToACF() const;
+    std::string pkt_makeToACV() const;
+    std::string pkt_makeToBCF() const;
+    std::string pkt_makeToBCV() const;
+    std::string pkt_makeToANF() const;
+    std::string pkt_makeToANV() const;
+    std::string pkt_makeToBNF() const;
+    std::string pkt_makeToBNV() const;
+    unsigned int pkt_lengthToAC() const;
+    unsigned int pkt_lengthToBC() const;
+    unsigned int pkt_lengthToAN() const;
+    unsigned int pkt_lengthToBN() const;
+    int pkt_parse4OneSelf(const char *data, unsigned int size, unsigned int &position, tMemoVector &memo,
+                          bool store);
+    int pkt_parse4Children(const char *data, unsigned int size, unsigned int &position, tMemoVector &memo,
+                           bool store, CFields *node);
+    int pkt_parseToACF(const char *field, unsigned int remain, bool store);
+    int pkt_parseToACV(const char *field, unsigned int remain, bool store);
+    int pkt_parseToANF(const char *field, unsigned int remain, bool store);
+    int pkt_parseToANV(const char *field, unsigned int remain, bool store);
+    int pkt_parseToBCF(const char *field, unsigned int remain, bool store);
+    int pkt_parseToBCV(const char *field, unsigned int remain, bool store);
+    int pkt_parseToBNF(const char *field, unsigned int remain, bool store);
+    int pkt_parseToBNV(const char *field, unsigned int remain, bool store);
+    bool pkt_detailCheck4OneSelf(const char *data, unsigned int size, unsigned int &position,
+                                 tMemoVector &memo);
+    bool pkt_detailCheck4Children(const char *data, unsigned int size, unsigned int &position,
+                                  tMemoVector &memo, CFields *node);
+    bool pkt_allotValue4SKI(std::string &packet, tMemoVector &memo);
+    void pkt_parsePrepare4SKI(const char *data, unsigned int size, unsigned int position, tMemoVector &memo);
+    bool pkt_detailCheckValue4SKI(const char *data, unsigned int size, unsigned int &position,
+                                  tMemoVector &memo);
+
+    /// Makes `args` what `pkt_GetISA4ESK()` returns for this field on the calling thread until
+    /// the matching `pkt_leaveISA4ESK()`; calls nest (a hook may run another field's hook).
+    void pkt_enterISA4ESK(const tInnerSupportedArgs4ESK &args) const;
+    void pkt_leaveISA4ESK() const noexcept;
+
+    // Slot helpers (tree internals).
+    static constexpr uint8_t SLOT_DT_MASK = 0x07u;
+    static constexpr uint8_t SLOT_OWNED = 0x08u;
+    uint8_t actBits() const noexcept { return m_ucSlots & 0x0Fu; }
+    uint8_t secBits() const noexcept { return m_ucSlots >> 4; }
+    void setActBits(uint8_t bits) noexcept { m_ucSlots = uint8_t((m_ucSlots & 0xF0u) | (bits & 0x0Fu)); }
+    void setSecBits(uint8_t bits) noexcept {
+        m_ucSlots = uint8_t((m_ucSlots & 0x0Fu) | ((bits & 0x0Fu) << 4));
+    }
+    CFieldsVector *children() const noexcept {
+        uint8_t dt = m_ucSlots & SLOT_DT_MASK;
+        return (dt == DT_fields || dt == DT_array) ? m_uActValue.m_pFV : nullptr;
+    }
+    static void releaseSlot(uMultiValue &value, uint8_t bits) noexcept;
+    void clearActual() noexcept;
+    void clearSecond() noexcept;
+    void copySlotFrom(bool toSecond, const CFields &src, bool fromSecond);
+    bool isBareValue() const noexcept;
+    void resetToNull() noexcept;
+    void destroyComments() noexcept;
+    void ensureFieldsOrArray(bool fields);
+    CFieldsVector &requireSequence(const char *function, const char *need);
+    CFields *childAdd(const char *name, unsigned int length, unsigned int id, bool forceNew, bool *existed);
+    const CFields *findFirstByName(const char *name, unsigned int length) const;
+    int findIndexByName(const char *name, unsigned int length) const;
+    static E_ValueKind checkSetterVK(E_ValueKind vk, const char *function);
+    bool setCodesOwned(const char *text, unsigned int length, E_ValueKind vk, const char *function);
+
+    // Layout (72 bytes): pointers first, then 32-bit members, then bytes.
+    uMultiValue m_uActValue;  ///< actual value
+    uMultiValue m_uSecValue;  ///< second (fixed or valid) value
+    CAllotString m_tName;     ///< name
+    CHeapString *m_pComments; ///< three comments (CP_Ahead, CP_Behind, CP_Tail), or null
+    const void *m_pOSA;       ///< user pointer
+    uint32_t m_uiID;          ///< ID, 0 for none
+    int32_t m_nOffsetStart;   ///< start offset of the field's text
+    int32_t m_nOffsetEnd;     ///< end offset of the field's text
+    tPacketExpInfo m_tPEI;    ///< packet expression
+    uint8_t m_ucSlots;        ///< bits 0-2 actual type, bit 3 actual owned, bits 4-6 second type, bit 7 owned
+    uint8_t m_ucVK;           ///< value kind
+};
+
+} // namespace vexl
