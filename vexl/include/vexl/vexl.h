@@ -8,5 +8,6 @@
 #include "vexl/fields.h"
 #include "vexl/hooks.h"
 #include "vexl/packet_exp.h"
+#include "vexl/savers.h"
 #include "vexl/utilities.h"
 #include "vexl/vexl_export.h"
