@@ -7,6 +7,7 @@
 #include "vexl/errors.h"
 #include "vexl/fields.h"
 #include "vexl/hooks.h"
+#include "vexl/loaders.h"
 #include "vexl/packet_exp.h"
 #include "vexl/savers.h"
 #include "vexl/utilities.h"
