@@ -1,0 +1,203 @@
+// The eight packet decoders. Each takes the field's first byte, the count R of bytes from there
+// to the end of the data, and whether to store, and returns the bytes left after the field
+// (R minus the field length): negative when the field does not fit, -1 when a value or a length
+// prefix fails to convert.
+//
+// Every read is bounded by R: a prefix is read only after R >= width, content only after
+// R >= the whole field length, and prefixes are read with counted readers.
+
+#include <cstdint>
+#include <cstring>
+
+#include "packet_bytes.h"
+#include "tree/slot_ops.h"
+#include "vexl/fields.h"
+#include "vexl/utilities.h"
+
+namespace vexl {
+
+namespace {
+
+using detail::clampResult;
+
+// Stores `a_uiLength` received bytes into an actual slot that already holds an owned code list
+// of exactly that length, without a new heap block: a packet parsed again and again into the
+// same layout then costs no allocation per field. Returns false when the slot is anything else.
+bool overwriteOwnedCodes(uMultiValue &a_uValue, uint8_t a_ucActBits, const char *a_cpBytes,
+                         uint32_t a_uiLength) noexcept {
+    if (a_ucActBits != (DT_codelist | slot::OWNED) || a_uValue.m_cpValue == nullptr)
+        return false;
+    uint32_t l_uiCount;
+    std::memcpy(&l_uiCount, a_uValue.m_cpValue, sizeof(l_uiCount));
+    if (l_uiCount != a_uiLength)
+        return false;
+    // The block is this node's own heap copy; memmove because the data may be that copy.
+    std::memmove(const_cast<char *>(a_uValue.m_cpValue) + 4, a_cpBytes, a_uiLength);
+    return true;
+}
+
+// Result of a variable-length field once its prefix gave the whole length T: nothing is
+// consumed for T below 1, a prefix claiming fewer bytes than itself is a conversion failure,
+// and a field longer than the data is reported as missing bytes. Returns true when the content
+// fits and may be read; otherwise `a_nResult` is final.
+bool checkVariableLength(int64_t a_nWhole, uint32_t a_uiWidth, unsigned int a_uiRemain,
+                         int &a_nResult) noexcept {
+    if (a_nWhole < 1) {
+        a_nResult = clampResult(a_uiRemain);
+        return false;
+    }
+    if (a_nWhole < int64_t(a_uiWidth) || a_nWhole > int64_t(0xFFFFFFFFu)) {
+        a_nResult = -1;
+        return false;
+    }
+    if (int64_t(a_uiRemain) < a_nWhole) {
+        a_nResult = clampResult(int64_t(a_uiRemain) - a_nWhole);
+        return false;
+    }
+    return true;
+}
+
+// Whole length T of a variable field from its ASCII or binary prefix; false for a prefix that
+// does not convert.
+bool variableWholeLength(const char *a_cpField, uint32_t a_uiWidth, int a_nCalibration, bool a_bBinary,
+                         int64_t &a_nWhole) noexcept {
+    const auto *l_p = reinterpret_cast<const unsigned char *>(a_cpField);
+    int64_t l_nPrefix = 0;
+    const bool l_bOk = a_bBinary ? detail::readBinaryPrefix(l_p, a_uiWidth, l_nPrefix)
+                                 : detail::readAsciiPrefix(l_p, a_uiWidth, l_nPrefix);
+    a_nWhole = l_nPrefix + a_nCalibration;
+    return l_bOk;
+}
+
+} // namespace
+
+// MARK: - Fixed-length decoders (Private)
+
+int CFields::pkt_parseToACF(const char *field, unsigned int remain, bool store) {
+    const uint32_t l_uiLength = detail::clampLength(m_tPEI.uLength());
+    const int l_nResult = clampResult(int64_t(remain) - int64_t(l_uiLength));
+    if (l_nResult < 0 || !store)
+        return l_nResult;
+    if (l_uiLength > MAX_CODELIST_LENGTH)
+        return -1;
+    if (!overwriteOwnedCodes(m_uActValue, actBits(), field, l_uiLength) && !setValue(field, l_uiLength))
+        return -1;
+    return l_nResult;
+}
+
+int CFields::pkt_parseToBCF(const char *field, unsigned int remain, bool store) {
+    return pkt_parseToACF(field, remain, store);
+}
+
+int CFields::pkt_parseToANF(const char *field, unsigned int remain, bool store) {
+    const uint32_t l_uiLength = detail::clampLength(m_tPEI.uLength());
+    const int l_nResult = clampResult(int64_t(remain) - int64_t(l_uiLength));
+    if (l_nResult < 0 || !store)
+        return l_nResult;
+    return atonInField(field, l_uiLength, *this) ? l_nResult : -1;
+}
+
+int CFields::pkt_parseToBNF(const char *field, unsigned int remain, bool store) {
+    const uint32_t l_uiLength = detail::clampLength(m_tPEI.uLength());
+    const int l_nResult = clampResult(int64_t(remain) - int64_t(l_uiLength));
+    if (l_nResult < 0 || !store)
+        return l_nResult;
+    const auto *l_p = reinterpret_cast<const unsigned char *>(field);
+    if (l_uiLength <= 8)
+        setValue(static_cast<long long>(detail::loadBigEndian(l_p, l_uiLength)));
+    else
+        setValue(detail::bitsDouble(detail::loadBigEndian(l_p + (l_uiLength - 8), 8)));
+    return l_nResult;
+}
+
+// MARK: - Variable-length decoders (Private)
+
+int CFields::pkt_parseToACV(const char *field, unsigned int remain, bool store) {
+    const uint32_t l_uiWidth = m_tPEI.uVarWidth;
+    if (remain < l_uiWidth)
+        return clampResult(int64_t(remain) - int64_t(l_uiWidth));
+    int64_t l_nWhole = 0;
+    if (!variableWholeLength(field, l_uiWidth, m_tPEI.nCalibration, false, l_nWhole))
+        return -1;
+    int l_nResult = 0;
+    if (!checkVariableLength(l_nWhole, l_uiWidth, remain, l_nResult))
+        return l_nResult;
+    l_nResult = clampResult(int64_t(remain) - l_nWhole);
+    if (!store)
+        return l_nResult;
+    const uint32_t l_uiContent = uint32_t(l_nWhole) - l_uiWidth;
+    if (l_uiContent > MAX_CODELIST_LENGTH)
+        return -1;
+    if (!overwriteOwnedCodes(m_uActValue, actBits(), field + l_uiWidth, l_uiContent) &&
+        !setValue(field + l_uiWidth, l_uiContent))
+        return -1;
+    m_tPEI.setLength(uint32_t(l_nWhole));
+    return l_nResult;
+}
+
+int CFields::pkt_parseToANV(const char *field, unsigned int remain, bool store) {
+    const uint32_t l_uiWidth = m_tPEI.uVarWidth;
+    if (remain < l_uiWidth)
+        return clampResult(int64_t(remain) - int64_t(l_uiWidth));
+    int64_t l_nWhole = 0;
+    if (!variableWholeLength(field, l_uiWidth, m_tPEI.nCalibration, false, l_nWhole))
+        return -1;
+    int l_nResult = 0;
+    if (!checkVariableLength(l_nWhole, l_uiWidth, remain, l_nResult))
+        return l_nResult;
+    l_nResult = clampResult(int64_t(remain) - l_nWhole);
+    if (!store)
+        return l_nResult;
+    if (!atonInField(field + l_uiWidth, uint32_t(l_nWhole) - l_uiWidth, *this))
+        return -1;
+    m_tPEI.setLength(uint32_t(l_nWhole));
+    return l_nResult;
+}
+
+int CFields::pkt_parseToBCV(const char *field, unsigned int remain, bool store) {
+    const uint32_t l_uiWidth = m_tPEI.uVarWidth;
+    if (remain < l_uiWidth)
+        return clampResult(int64_t(remain) - int64_t(l_uiWidth));
+    int64_t l_nWhole = 0;
+    if (!variableWholeLength(field, l_uiWidth, m_tPEI.nCalibration, true, l_nWhole))
+        return -1;
+    int l_nResult = 0;
+    if (!checkVariableLength(l_nWhole, l_uiWidth, remain, l_nResult))
+        return l_nResult;
+    l_nResult = clampResult(int64_t(remain) - l_nWhole);
+    if (!store)
+        return l_nResult;
+    const uint32_t l_uiContent = uint32_t(l_nWhole) - l_uiWidth;
+    if (l_uiContent > MAX_CODELIST_LENGTH)
+        return -1;
+    if (!overwriteOwnedCodes(m_uActValue, actBits(), field + l_uiWidth, l_uiContent) &&
+        !setValue(field + l_uiWidth, l_uiContent))
+        return -1;
+    m_tPEI.setLength(uint32_t(l_nWhole));
+    return l_nResult;
+}
+
+int CFields::pkt_parseToBNV(const char *field, unsigned int remain, bool store) {
+    const uint32_t l_uiWidth = m_tPEI.uVarWidth;
+    if (remain < l_uiWidth)
+        return clampResult(int64_t(remain) - int64_t(l_uiWidth));
+    int64_t l_nWhole = 0;
+    if (!variableWholeLength(field, l_uiWidth, m_tPEI.nCalibration, true, l_nWhole))
+        return -1;
+    int l_nResult = 0;
+    if (!checkVariableLength(l_nWhole, l_uiWidth, remain, l_nResult))
+        return l_nResult;
+    l_nResult = clampResult(int64_t(remain) - l_nWhole);
+    if (!store)
+        return l_nResult;
+    const uint32_t l_uiContent = uint32_t(l_nWhole) - l_uiWidth;
+    const auto *l_p = reinterpret_cast<const unsigned char *>(field + l_uiWidth);
+    if (l_uiContent <= 8)
+        setValue(static_cast<long long>(detail::loadBigEndian(l_p, l_uiContent)));
+    else
+        setValue(detail::bitsDouble(detail::loadBigEndian(l_p + (l_uiContent - 8), 8)));
+    m_tPEI.setLength(uint32_t(l_nWhole));
+    return l_nResult;
+}
+
+} // namespace vexl
