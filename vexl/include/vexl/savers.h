@@ -246,7 +246,7 @@ public:
 
 private:
     void writeField(const CFields &field);
-    void writeHead(const CFields &field);
+    void writeMember(const CFields &field);
 
     bool m_bCompatibilityYAML = false;
 };

@@ -1,0 +1,334 @@
+// The human-friendly layout: braces and multi-line brackets on lines of their own, one member or
+// element per line, short arrays of scalars on one line, comments where the loader found them.
+
+#include "saver/hfw_writer.h"
+
+#include <cstring>
+#include <ostream>
+
+#include "saver/text_format.h"
+
+namespace vexl::detail {
+
+namespace {
+
+// The stream writer hands its block to the stream once it holds this many bytes.
+constexpr size_t s_cnFlushSize = 64 * 1024;
+
+// Flags that show that something of a field was written (ID, name, expression, value, or the
+// unused 0x20).
+constexpr unsigned char s_cnWrittenMask = 0x3E;
+
+} // namespace
+
+// MARK: - Construction
+
+CHfwWriter::CHfwWriter(CSaver4SER_HFW &saver)
+    : m_rSaver(saver), m_rOut(saver.m_strOutput), m_rIndent(saver.m_strIndentString),
+      m_strUnit(saver.m_uiIndentSize, ' '), m_rEnds(saver.m_vecValues), m_rScratch(saver.m_strScratch),
+      m_rCollect(saver.m_bCollectValues), m_uiLimit(saver.m_uiLineLimit),
+      m_cpUnindentFn("vexl::CSaver4SER_HFW::unindent"), m_nUnindentLine(345) {}
+
+CHfwWriter::CHfwWriter(CStreamSaver4SER_HFW &saver, std::ostream &out)
+    : m_rSaver(saver), m_rOut(saver.m_strBlock), m_rIndent(saver.m_strIndentString),
+      m_strUnit(saver.m_strIndentUnit), m_rEnds(saver.m_vecValues), m_rScratch(saver.m_strScratch),
+      m_rCollect(saver.m_bCollectValues), m_uiLimit(saver.m_uiLineLimit), m_pStream(&out),
+      m_pSameLine(&saver.m_bSameLine), m_cpUnindentFn("vexl::CStreamSaver4SER_HFW::unindent"),
+      m_nUnindentLine(340) {}
+
+// MARK: - Document
+
+// 1. Start from an empty output and indentation.
+// 2. The root's comments ahead, its "#ID " and its name with "=", written directly.
+// 3. The root's value, its comments behind and at the tail, and the final line feed (SCBC 0x04).
+void CHfwWriter::run(const CFields &root, unsigned char sis) {
+    m_rOut.clear();
+    m_rIndent.clear();
+    m_rCollect = false;
+    m_rSaver.m_ucSIS = sis;
+    m_ucSIS = sis;
+    m_bSpacing = (sis & SIS_SPACING) != 0;
+    m_bComments = (sis & SIS_COMMENT) != 0;
+    m_bOneLineArrays = m_rSaver.BC32_Check(SCBC_ONELINE_ARRAY);
+    if (m_pSameLine != nullptr)
+        *m_pSameLine = true; // the empty document counts as a line that holds only indentation
+
+    writeCommentBeforeValue(root);
+    unsigned char l_ucFlags = 0;
+    writeHead(root, l_ucFlags, true);
+    writeField(root, l_ucFlags);
+    writeCommentAfterValueOnSameLine(root);
+    if (m_rSaver.BC32_Check(SCBC_FINAL_LF))
+        m_rOut.push_back('\n');
+    if (m_pStream != nullptr) {
+        flush();
+        *m_pSameLine = false;
+    }
+}
+
+// "#ID " when IDs are written and the field has one; the quoted name and " =" (or "=") when
+// names are written and the field has one. A member without a written name starts its line
+// (the root's head is written directly).
+void CHfwWriter::writeHead(const CFields &field, unsigned char &flags, bool root) {
+    if ((m_ucSIS & SIS_ID) && field.getID() != 0) {
+        if (!root)
+            writeIndent();
+        m_rOut.push_back('#');
+        appendUint(m_rOut, field.getID());
+        m_rOut.push_back(' ');
+        flags |= WF_ID;
+    }
+    if ((m_ucSIS & SIS_NAME) && field.getNameLen() != 0) {
+        if (!root)
+            writeIndent();
+        appendQuotedEscaped(m_rOut, field.getName(), field.getNameLen());
+        if (m_bSpacing)
+            m_rOut.append(" =", 2);
+        else
+            m_rOut.push_back('=');
+        flags |= WF_NAME;
+    } else if (!root) {
+        writeIndent();
+    }
+}
+
+// MARK: - Fields and values
+
+void CHfwWriter::writeField(const CFields &field, unsigned char &flags) {
+    switch (field.getDT()) {
+    case DT_array:
+        writeArray(field);
+        break;
+    case DT_fields:
+        if (field.getChildCount() == 0)
+            m_rOut.append("{}", 2);
+        else
+            writeFields(field);
+        break;
+    default:
+        m_rSaver.appendPEIandValue(m_rOut, field, flags);
+        break;
+    }
+}
+
+// "{", one member per line ("," after all but the last, comments around each), "}". The flags
+// of the members accumulate over the whole record.
+void CHfwWriter::writeFields(const CFields &field) {
+    writeWithIndent("{", 1);
+    indent();
+    unsigned char l_ucFlags = 0;
+    const CFields *const l_pBegin = field.begin();
+    const CFields *const l_pLast = field.end() - 1;
+    for (const CFields *l_pMember = l_pBegin; l_pMember <= l_pLast; ++l_pMember) {
+        maybeFlush();
+        writeCommentBeforeValue(*l_pMember);
+        writeHead(*l_pMember, l_ucFlags, false);
+        writeField(*l_pMember, l_ucFlags);
+        if (l_pMember == l_pLast) {
+            writeCommentAfterValueOnSameLine(*l_pMember);
+            if ((l_ucFlags & s_cnWrittenMask) == 0)
+                m_rOut.push_back('\n');
+        } else {
+            m_rOut.push_back(',');
+            writeCommentAfterValueOnSameLine(*l_pMember);
+        }
+    }
+    unindent();
+    writeWithIndent("}", 1);
+}
+
+// Arrays:
+// 1. No elements: "[]".
+// 2. One line, "[ a, b ]", when SCBC 0x01 is set, there are fewer than 25 elements (3 x n below
+//    the limit of 74), no element is a non-empty container, none has a comment, and the width
+//    2 x n + 2 + (sum of element texts) stays below 74. The element texts are written in
+//    place while they are measured.
+// 3. Otherwise "[", one element per line, "]". Elements already rendered while measuring are
+//    copied from their measured text; the others are rendered now.
+// Measuring never nests (its elements are scalars or empty containers), and every array
+// measures into a freshly emptied list, so texts of one array never leak into another.
+void CHfwWriter::writeArray(const CFields &field) {
+    const unsigned int n = field.getChildCount();
+    if (n == 0) {
+        m_rOut.append("[]", 2);
+        return;
+    }
+    const CFields *const l_pElems = field.begin();
+    bool l_bMulti = !m_bOneLineArrays || uint64_t(3) * n >= m_uiLimit;
+    for (unsigned int i = 0; !l_bMulti && i < n; ++i) {
+        const E_DataType t = l_pElems[i].getDT();
+        if ((t == DT_array || t == DT_fields) && l_pElems[i].getChildCount() != 0)
+            l_bMulti = true;
+    }
+
+    unsigned int l_uiMeasured = 0; // elements whose text is in m_rScratch
+    if (!l_bMulti) {
+        const size_t l_uiStart = m_rOut.size();
+        const size_t l_uiSepLen = m_bSpacing ? 2 : 1;
+        m_rOut.append("[ ", 2);
+        m_rEnds.clear();
+        m_rCollect = true;
+        uint64_t l_ullWidth = uint64_t(2) * n + 2;
+        for (unsigned int i = 0; i < n; ++i) {
+            if (i != 0)
+                m_rOut.append(", ", l_uiSepLen);
+            const size_t l_uiBegin = m_rOut.size();
+            unsigned char l_ucFlags = 0;
+            writeField(l_pElems[i], l_ucFlags);
+            m_rEnds.push_back(uint32_t(m_rOut.size() - l_uiStart));
+            l_ullWidth += m_rOut.size() - l_uiBegin;
+            if (hasCommentForValue(l_pElems[i]) || l_ullWidth >= m_uiLimit) {
+                l_bMulti = true;
+                l_uiMeasured = i + 1;
+                break;
+            }
+        }
+        m_rCollect = false;
+        if (!l_bMulti) {
+            m_rEnds.clear();
+            m_rOut.append(" ]", 2);
+            return;
+        }
+        // Keep the measured texts (with their separators) and take them off the output.
+        m_rScratch.assign(m_rOut, l_uiStart, std::string::npos);
+        m_rOut.resize(l_uiStart);
+    }
+
+    writeWithIndent("[", 1);
+    indent();
+    unsigned char l_ucFlags = 0;
+    const size_t l_uiSepLen = m_bSpacing ? 2 : 1;
+    for (unsigned int i = 0; i < n; ++i) {
+        const CFields &e = l_pElems[i];
+        maybeFlush();
+        l_ucFlags = 0;
+        writeCommentBeforeValue(e);
+        writeIndent();
+        if (i < l_uiMeasured) {
+            const size_t l_uiBegin = (i == 0) ? 2 : m_rEnds[i - 1] + l_uiSepLen;
+            m_rOut.append(m_rScratch, l_uiBegin, m_rEnds[i] - l_uiBegin);
+        } else {
+            writeField(e, l_ucFlags);
+        }
+        if (i + 1 < n) {
+            m_rOut.push_back(',');
+            writeCommentAfterValueOnSameLine(e);
+        }
+    }
+    m_rEnds.clear();
+    writeCommentAfterValueOnSameLine(l_pElems[n - 1]);
+    if ((l_ucFlags & s_cnWrittenMask) == 0)
+        m_rOut.push_back('\n');
+    unindent();
+    writeIndent();
+    m_rOut.push_back(']');
+}
+
+// MARK: - Primitives
+
+// Starts an indented item. The string writer decides by the last character of its output:
+// after a space (an indentation or a "#ID " prefix) the item continues the line; otherwise a
+// line feed is added unless one ends the output, then the indentation. The stream writer
+// continues the line only right after an indentation it wrote itself, so a name or an unnamed
+// member's value goes to a new line after "#ID ".
+void CHfwWriter::writeIndent() {
+    if (m_pStream == nullptr) {
+        if (!m_rOut.empty()) {
+            const char c = m_rOut.back();
+            if (c == ' ')
+                return;
+            if (c != '\n')
+                m_rOut.push_back('\n');
+        }
+        m_rOut += m_rIndent;
+        return;
+    }
+    if (*m_pSameLine && m_ullSameLineAt == written())
+        return;
+    const char c = lastChar();
+    if (c != '\0' && c != '\n')
+        m_rOut.push_back('\n');
+    m_rOut += m_rIndent;
+    *m_pSameLine = true;
+    m_ullSameLineAt = written();
+}
+
+void CHfwWriter::writeWithIndent(const char *text, size_t length) {
+    writeIndent();
+    m_rOut.append(text, length);
+}
+
+void CHfwWriter::unindent() {
+    if (m_rIndent.size() >= m_strUnit.size()) {
+        m_rIndent.resize(m_rIndent.size() - m_strUnit.size());
+        return;
+    }
+    m_rSaver.setUserError(-999, "[%s#%d] m_strIndentString.size(%u) < m_strIndentUnit.size(%u)",
+                          m_cpUnindentFn, m_nUnindentLine, unsigned(m_rIndent.size()),
+                          unsigned(m_strUnit.size()));
+}
+
+bool CHfwWriter::hasCommentForValue(const CFields &field) noexcept {
+    return field.isComment() &&
+           (field.hasComment(CP_Ahead) || field.hasComment(CP_Behind) || field.hasComment(CP_Tail));
+}
+
+// The comment ahead of a field on lines of its own at the current indentation: every line that
+// starts a new "/" comment is indented, then a line feed.
+void CHfwWriter::writeCommentBeforeValue(const CFields &field) {
+    if (!m_bComments || !field.isComment() || !field.hasComment(CP_Ahead))
+        return;
+    writeIndent();
+    const char *p = field.getCommentPtr(CP_Ahead);
+    const char *const l_pEnd = p + field.getCommentLen(CP_Ahead);
+    while (p < l_pEnd) {
+        const char *l_pLF = static_cast<const char *>(std::memchr(p, '\n', size_t(l_pEnd - p)));
+        if (l_pLF == nullptr) {
+            m_rOut.append(p, size_t(l_pEnd - p));
+            break;
+        }
+        m_rOut.append(p, size_t(l_pLF + 1 - p));
+        p = l_pLF + 1;
+        if (p < l_pEnd && *p == '/')
+            writeIndent();
+    }
+    m_rOut.push_back('\n');
+}
+
+// The comment behind a field after one space; the tail comment on a line of its own. A comment
+// behind that ends in a blank is closed with a line feed, so that the next item does not
+// continue its line (and so end up inside a "//" comment).
+void CHfwWriter::writeCommentAfterValueOnSameLine(const CFields &field) {
+    if (!m_bComments || !field.isComment())
+        return;
+    if (field.hasComment(CP_Behind)) {
+        const unsigned int n = field.getCommentLen(CP_Behind);
+        m_rOut.push_back(' ');
+        m_rOut.append(field.getCommentPtr(CP_Behind), n);
+        if (n != 0 && field.getCommentPtr(CP_Behind)[n - 1] == ' ')
+            m_rOut.push_back('\n');
+    }
+    if (field.hasComment(CP_Tail)) {
+        m_rOut.push_back('\n');
+        m_rOut.append(field.getCommentPtr(CP_Tail), field.getCommentLen(CP_Tail));
+        m_rOut.push_back('\n');
+    }
+}
+
+// MARK: - Stream bookkeeping
+
+void CHfwWriter::maybeFlush() {
+    if (m_pStream != nullptr && m_rOut.size() >= s_cnFlushSize)
+        flush();
+}
+
+void CHfwWriter::flush() {
+    if (m_rOut.empty())
+        return;
+    m_pStream->write(m_rOut.data(), std::streamsize(m_rOut.size()));
+    m_ullFlushed += m_rOut.size();
+    m_cFlushedLast = m_rOut.back();
+    m_rOut.clear();
+}
+
+} // namespace vexl::detail
