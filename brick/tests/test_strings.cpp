@@ -185,7 +185,8 @@ TEST(Format, TraceWritesToStandardErrorCutAt1027) {
     brick::trace("trace %d;", 7);
     brick::trace("%s", std::string(2000, 'L').c_str());
     brick::trace("%s", std::string(600, 'F').c_str()); // format itself is short: kept
-    brick::trace(std::string(513, 'X').c_str());       // format too long: refused
+    const std::string l_strLongFormat(513, 'X');
+    brick::trace(l_strLongFormat.c_str(), 0); // format too long: refused
     std::fflush(stderr);
     dup2(l_iSaved, STDERR_FILENO);
     close(l_iSaved);
