@@ -766,9 +766,7 @@ private:
     void pkt_enterISA4ESK(const tInnerSupportedArgs4ESK &args) const;
     void pkt_leaveISA4ESK() const noexcept;
 
-    // Slot helpers (tree internals).
-    static constexpr uint8_t SLOT_DT_MASK = 0x07u;
-    static constexpr uint8_t SLOT_OWNED = 0x08u;
+    // Tree internals.
     uint8_t actBits() const noexcept { return m_ucSlots & 0x0Fu; }
     uint8_t secBits() const noexcept { return m_ucSlots >> 4; }
     void setActBits(uint8_t bits) noexcept { m_ucSlots = uint8_t((m_ucSlots & 0xF0u) | (bits & 0x0Fu)); }
@@ -776,23 +774,24 @@ private:
         m_ucSlots = uint8_t((m_ucSlots & 0x0Fu) | ((bits & 0x0Fu) << 4));
     }
     CFieldsVector *children() const noexcept {
-        uint8_t dt = m_ucSlots & SLOT_DT_MASK;
-        return (dt == DT_fields || dt == DT_array) ? m_uActValue.m_pFV : nullptr;
+        uint8_t l_dt = m_ucSlots & 0x07u;
+        return (l_dt == DT_fields || l_dt == DT_array) ? m_uActValue.m_pFV : nullptr;
     }
-    static void releaseSlot(uMultiValue &value, uint8_t bits) noexcept;
     void clearActual() noexcept;
     void clearSecond() noexcept;
-    void copySlotFrom(bool toSecond, const CFields &src, bool fromSecond);
-    bool isBareValue() const noexcept;
-    void resetToNull() noexcept;
     void destroyComments() noexcept;
-    void ensureFieldsOrArray(bool fields);
-    CFieldsVector &requireSequence(const char *function, const char *need);
-    CFields *childAdd(const char *name, unsigned int length, unsigned int id, bool forceNew, bool *existed);
-    const CFields *findFirstByName(const char *name, unsigned int length) const;
-    int findIndexByName(const char *name, unsigned int length) const;
-    static E_ValueKind checkSetterVK(E_ValueKind vk, const char *function);
-    bool setCodesOwned(const char *text, unsigned int length, E_ValueKind vk, const char *function);
+    void resetToNull() noexcept;
+    bool isBareValue() const noexcept;
+    bool cloneFrom(const CFields &src);
+    void stealValues(CFields &src) noexcept;
+    void stealField(CFields &src) noexcept;
+    bool setNameChecked(const char *name, unsigned int length, E_DuplicationPolicy policy);
+    void setScalar(E_ValueKind vk, E_DataType type, uMultiValue value);
+    void setCodes(E_ValueKind vk, const char *pointer, bool owned) noexcept;
+    void becomeContainer(bool fields);
+    CFields *childAdd(const char *name, unsigned int length, unsigned int id, bool forceNew, bool &existed,
+                      const char *function);
+    CFieldsVector &requireSequence(const char *function);
 
     // Layout (72 bytes): pointers first, then 32-bit members, then bytes.
     uMultiValue m_uActValue;  ///< actual value

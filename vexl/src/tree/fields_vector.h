@@ -1,0 +1,98 @@
+#pragma once
+// The children sequence of a `DT_fields`/`DT_array` node, and the lookup indexes it keeps for
+// large records.
+//
+// Children are held by value in one contiguous heap block. Growing relocates them with the
+// whole-node move of `CFields`, so no child ever loses its name, ID, value kind or second value;
+// removing a child shifts the later ones the same way.
+//
+// Lookup indexes (built lazily once a sequence reaches INDEX_THRESHOLD children):
+// - name index: name -> index of the FIRST child with that name (open addressing over
+//   (hash, index) pairs; names are read from the children, so relocation needs no update).
+//   Appended children are indexed on the next lookup (catch-up). Renaming an existing node
+//   anywhere bumps the process-wide name epoch, which invalidates every name index; a removal
+//   drops the sequence's own index. A hit is always verified against the child's name.
+// - ID cache: the set of IDs in the subtree below this node. It answers "no node has this ID"
+//   without a walk; a hit is confirmed by a real depth-first search (so IDs that disappeared
+//   since the cache was built are harmless). Any operation that can make an ID appear in a
+//   subtree other than an append through this sequence bumps the process-wide ID epoch, which
+//   invalidates every cache; appends keep their own sequence's cache current.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "vexl/fields.h"
+
+namespace vexl {
+
+/// Process-wide epochs of the lookup indexes (see the file comment).
+inline std::atomic<uint64_t> g_ullNameEpoch{1};
+inline std::atomic<uint64_t> g_ullIdEpoch{1};
+
+/// A node's name changed in a way its parent's name index cannot see.
+inline void bumpNameEpoch() noexcept {
+    g_ullNameEpoch.fetch_add(1, std::memory_order_relaxed);
+}
+/// An ID may have appeared in some subtree; returns the epoch before the bump.
+inline uint64_t bumpIdEpoch() noexcept {
+    return g_ullIdEpoch.fetch_add(1, std::memory_order_relaxed);
+}
+
+class CFieldsVector {
+public:
+    /// Below this many children, lookups scan linearly.
+    static constexpr uint32_t INDEX_THRESHOLD = 12;
+
+    CFieldsVector() noexcept = default;
+    CFieldsVector(const CFieldsVector &) = delete;
+    CFieldsVector &operator=(const CFieldsVector &) = delete;
+    ~CFieldsVector();
+
+    /// A new sequence holding deep copies of every child of `src`.
+    static CFieldsVector *cloneDeep(const CFieldsVector &src);
+
+    uint32_t count() const noexcept { return m_uiCount; }
+    CFields *data() noexcept { return m_pItems; }
+    const CFields *data() const noexcept { return m_pItems; }
+    CFields &operator[](uint32_t index) noexcept { return m_pItems[index]; }
+    const CFields &operator[](uint32_t index) const noexcept { return m_pItems[index]; }
+
+    /// Room for `capacity` children without relocation.
+    void reserve(uint32_t capacity);
+    /// Appends a null child and returns it (children may move).
+    CFields &appendNull();
+    /// Appends `node` by whole-node move and returns the new child.
+    CFields &appendMove(CFields &&node);
+    /// Removes the child at `index`; later children shift forward by whole-node moves.
+    void removeAt(uint32_t index) noexcept;
+    /// Removes children from the end until `count` remain.
+    void truncate(uint32_t count) noexcept;
+    /// Removes every child.
+    void clear() noexcept { truncate(0); }
+
+    /// Index of the first child named `name` (exactly `length` bytes), or -1.
+    int findName(const char *name, uint32_t length) const;
+    /// False when no node below the owner of this sequence has `id` (the owner itself is not
+    /// covered). True means "maybe": confirm with a depth-first search.
+    bool mayHaveID(uint32_t id) const;
+    /// Records that a child with `id` was just appended; `epochBefore` is the value returned by
+    /// the `bumpIdEpoch()` of that append.
+    void noteAppendedID(uint32_t id, uint64_t epochBefore) noexcept;
+
+private:
+    struct CNameIndex;
+    struct CIdCache;
+
+    void grow(uint32_t minCapacity);
+    void dropNameIndex() const noexcept;
+
+    CFields *m_pItems = nullptr;
+    uint32_t m_uiCount = 0;
+    uint32_t m_uiCapacity = 0;
+    mutable CNameIndex *m_pNameIndex = nullptr;
+    mutable CIdCache *m_pIdCache = nullptr;
+};
+
+} // namespace vexl

@@ -1,0 +1,73 @@
+#pragma once
+// Operations on one value slot (a data type, an ownership flag and a `uMultiValue`), shared by
+// the node, value and comparison sources.
+//
+// A slot's type and flag are kept in four bits of `CFields::m_ucSlots`: bits 0-2 the data type,
+// bit 3 the ownership flag (set: the code list is a heap block of a 32-bit count, the bytes and
+// a zero byte; clear: borrowed zero-terminated text).
+
+#include <cstdint>
+#include <cstring>
+
+#include "tree/fields_vector.h"
+#include "vexl/fields.h"
+#include "vexl/utilities.h"
+
+namespace vexl::slot {
+
+inline constexpr uint8_t DT_MASK = 0x07u;
+inline constexpr uint8_t OWNED = 0x08u;
+
+inline E_DataType typeOf(uint8_t bits) noexcept {
+    return E_DataType(bits & DT_MASK);
+}
+inline bool isContainer(uint8_t bits) noexcept {
+    E_DataType l_dt = typeOf(bits);
+    return l_dt == DT_fields || l_dt == DT_array;
+}
+
+/// The bytes and length of a code-list slot; false when the list has no data.
+inline bool codeData(const uMultiValue &value, uint8_t bits, const char *&data, uint32_t &length) noexcept {
+    if (typeOf(bits) != DT_codelist || value.m_cpValue == nullptr)
+        return false;
+    if (bits & OWNED) {
+        std::memcpy(&length, value.m_cpValue, 4);
+        data = value.m_cpValue + 4;
+    } else {
+        data = value.m_cpValue;
+        length = uint32_t(std::strlen(data));
+    }
+    return true;
+}
+
+/// Releases what the slot owns (children, an owned code list) and zeroes the value.
+inline void release(uMultiValue &value, uint8_t bits) noexcept {
+    E_DataType l_dt = typeOf(bits);
+    if (l_dt == DT_fields || l_dt == DT_array)
+        delete value.m_pFV;
+    else if (l_dt == DT_codelist && (bits & OWNED))
+        std::free(const_cast<char *>(value.m_cpValue));
+    value.m_ullValue = 0;
+}
+
+/// A deep copy of the slot's value: children cloned, an owned code list duplicated, a borrowed
+/// one shared. The type and flag bits stay the same.
+inline uMultiValue clone(const uMultiValue &value, uint8_t bits) {
+    uMultiValue l_u = value;
+    E_DataType l_dt = typeOf(bits);
+    if (l_dt == DT_fields || l_dt == DT_array) {
+        l_u.m_pFV = value.m_pFV != nullptr ? CFieldsVector::cloneDeep(*value.m_pFV) : nullptr;
+    } else if (l_dt == DT_codelist && (bits & OWNED) && value.m_cpValue != nullptr) {
+        uint32_t l_uLen;
+        std::memcpy(&l_uLen, value.m_cpValue, 4);
+        l_u.m_cpValue = duplicatePrefixedStream(value.m_cpValue + 4, l_uLen);
+    }
+    return l_u;
+}
+
+/// True when the slot holds children (a container with at least one child).
+inline bool hasChildren(const uMultiValue &value, uint8_t bits) noexcept {
+    return isContainer(bits) && value.m_pFV != nullptr && value.m_pFV->count() != 0;
+}
+
+} // namespace vexl::slot
