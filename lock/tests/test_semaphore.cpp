@@ -60,6 +60,7 @@ TEST_F(CsySemaphoreTest, FailuresUseTheDocumentedCodes) {
     EXPECT_EQ(l_empty.lock(), 0);
     EXPECT_EQ(l_empty.unlock(), -3);
     EXPECT_EQ(l_empty.initialize(number(1), true, 0), -1);
+    EXPECT_EQ(l_empty.initialize(number(1), false, 0), -2);
     EXPECT_EQ(l_empty.initialize("bad/name", true, 1), -1);
     EXPECT_EQ(l_empty.initialize("bad/name", false, 1), -2);
     EXPECT_EQ(l_empty.initialize(std::string(241, 'n').c_str(), true, 1), -1);

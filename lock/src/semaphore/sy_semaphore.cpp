@@ -96,13 +96,22 @@ int CsySemaphore::initialize(const char *a_cpName, bool a_bCreate, int a_iCount)
         }
         // The companion first: a process that finds the semaphore then finds
         // its ceiling too.  Both start full (count = maximum), so no room.
-        l_pRoom = sem_open(l_strRoom.c_str(), O_CREAT, kSemMode, 0U);
+        bool l_bNewRoom = true;
+        l_pRoom = sem_open(l_strRoom.c_str(), O_CREAT | O_EXCL, kSemMode, 0U);
+        if (l_pRoom == SEM_FAILED && errno == EEXIST) {
+            l_bNewRoom = false;
+            l_pRoom = sem_open(l_strRoom.c_str(), O_CREAT, kSemMode, 0U);
+        }
         if (l_pRoom == SEM_FAILED) {
             return -1;
         }
         l_pSem = sem_open(l_strName.c_str(), O_CREAT, kSemMode, static_cast<unsigned>(a_iCount));
         if (l_pSem == SEM_FAILED) {
+            // Leave no companion behind that a later creation would adopt.
             sem_close(l_pRoom);
+            if (l_bNewRoom) {
+                sem_unlink(l_strRoom.c_str());
+            }
             return -1;
         }
     } else {
