@@ -20,7 +20,7 @@ inline bool isSep(char a_c) {
 /// An absolute path taken apart: its root ("/" or "X:/") and its parts with
 /// "." and ".." resolved as text.
 struct tSplitPath {
-    std::string strRoot;
+    char szRoot[4] = ""; ///< "/" or "X:/" (a plain array: GCC 12 misreports small string assignments)
     std::vector<std::string_view> parts;
 };
 
@@ -28,12 +28,15 @@ struct tSplitPath {
 bool splitAbsolute(std::string_view a_path, tSplitPath &a_out) {
     std::size_t l_uiPos;
     if (!a_path.empty() && isSep(a_path[0])) {
-        a_out.strRoot = "/";
+        a_out.szRoot[0] = '/';
+        a_out.szRoot[1] = '\0';
         l_uiPos = 1;
     } else if (a_path.size() >= 3 && a_path[1] == ':' && isSep(a_path[2]) &&
                ((a_path[0] >= 'A' && a_path[0] <= 'Z') || (a_path[0] >= 'a' && a_path[0] <= 'z'))) {
-        a_out.strRoot.assign(a_path.substr(0, 2));
-        a_out.strRoot += '/';
+        a_out.szRoot[0] = a_path[0];
+        a_out.szRoot[1] = ':';
+        a_out.szRoot[2] = '/';
+        a_out.szRoot[3] = '\0';
         l_uiPos = 3;
     } else {
         return false;
@@ -58,7 +61,7 @@ bool splitAbsolute(std::string_view a_path, tSplitPath &a_out) {
 }
 
 std::string joinParts(const tSplitPath &a_split) {
-    std::string l_strOut = a_split.strRoot;
+    std::string l_strOut(a_split.szRoot);
     for (std::size_t i = 0; i < a_split.parts.size(); ++i) {
         if (i > 0) {
             l_strOut += '/';
@@ -198,8 +201,8 @@ char *abs2rel(const char *a_cpPath, const char *a_cpBase, char *a_cpOut, int a_i
     if (!splitAbsolute(a_cpPath, l_path) || !splitAbsolute(a_cpBase, l_base)) {
         return nullptr;
     }
-    const bool l_bDrive = l_path.strRoot.size() > 1;
-    if (!sameName(l_path.strRoot, l_base.strRoot, true)) {
+    const bool l_bDrive = l_path.szRoot[1] != '\0';
+    if (!sameName(l_path.szRoot, l_base.szRoot, true)) {
         return nullptr;
     }
     std::size_t l_uiCommon = 0;

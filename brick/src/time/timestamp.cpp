@@ -16,8 +16,16 @@ bool format14(const tm &a_tm, char *a_cpOut, std::size_t a_uiSize, const char *a
     if (l_lYear < 0 || l_lYear > 9999) {
         return false;
     }
-    std::snprintf(a_cpOut, a_uiSize, "%04ld%02d%02d%02d%02d%02d%s", l_lYear, a_tm.tm_mon + 1, a_tm.tm_mday,
-                  a_tm.tm_hour, a_tm.tm_min, a_tm.tm_sec, a_cpSuffix);
+    // Formatted in a roomy buffer first: the calendar fields are in range,
+    // but the copy into the caller's fixed out is checked, not assumed.
+    char l_szText[64];
+    const int l_iLen =
+        std::snprintf(l_szText, sizeof l_szText, "%04ld%02d%02d%02d%02d%02d%s", l_lYear, a_tm.tm_mon + 1,
+                      a_tm.tm_mday, a_tm.tm_hour, a_tm.tm_min, a_tm.tm_sec, a_cpSuffix);
+    if (l_iLen < 0 || static_cast<std::size_t>(l_iLen) >= a_uiSize) {
+        return false;
+    }
+    std::memcpy(a_cpOut, l_szText, static_cast<std::size_t>(l_iLen) + 1);
     return true;
 }
 
