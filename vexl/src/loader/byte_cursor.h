@@ -1,0 +1,140 @@
+#pragma once
+// A bounds-checked reading position over a counted byte range.
+//
+// Every byte of a document that the text loader looks at is read through this class (or
+// through a span the class has already checked), so "nothing reads outside the input" is the
+// property of this one small file: every access compares against the end first, and a read at
+// the end yields -1 instead of a byte. Bytes are returned as unsigned values (0 to 255).
+
+#include <cstddef>
+#include <cstring>
+
+namespace vexl::detail {
+
+/// True for the four blank bytes of the notation: space, TAB, CR and LF.
+constexpr bool isBlank(int c) noexcept {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+/// True for '0' to '9'.
+constexpr bool isDigit(int c) noexcept {
+    return c >= '0' && c <= '9';
+}
+/// Value of a hexadecimal digit (0-9, a-f, A-F), or -1.
+constexpr int hexValue(int c) noexcept {
+    return (c >= '0' && c <= '9')   ? c - '0'
+           : (c >= 'a' && c <= 'f') ? c - 'a' + 10
+           : (c >= 'A' && c <= 'F') ? c - 'A' + 10
+                                    : -1;
+}
+
+class CByteCursor {
+public:
+    CByteCursor() noexcept = default;
+    CByteCursor(const char *begin, const char *end) noexcept : m_pBegin(begin), m_pEnd(end), m_pCur(begin) {}
+
+    const char *begin() const noexcept { return m_pBegin; }
+    const char *end() const noexcept { return m_pEnd; }
+    const char *pos() const noexcept { return m_pCur; }
+    /// Moves to `p`, which is clamped into the range.
+    void setPos(const char *p) noexcept { m_pCur = p < m_pBegin ? m_pBegin : (p > m_pEnd ? m_pEnd : p); }
+    /// Moves to the end.
+    void toEnd() noexcept { m_pCur = m_pEnd; }
+
+    size_t remaining() const noexcept { return size_t(m_pEnd - m_pCur); }
+    bool atEnd() const noexcept { return m_pCur >= m_pEnd; }
+
+    /// The byte at the position, or -1 at the end.
+    int peek() const noexcept { return m_pCur < m_pEnd ? static_cast<unsigned char>(*m_pCur) : -1; }
+    /// The byte `n` places ahead, or -1 when that lies at or past the end.
+    int peekAt(size_t n) const noexcept {
+        return n < remaining() ? static_cast<unsigned char>(m_pCur[n]) : -1;
+    }
+    /// Moves ahead by `n` bytes, at most to the end.
+    void advance(size_t n = 1) noexcept { m_pCur += n < remaining() ? n : remaining(); }
+
+    /// Skips space, TAB, CR and LF.
+    void skipBlanks() noexcept {
+        while (m_pCur < m_pEnd && isBlank(static_cast<unsigned char>(*m_pCur)))
+            ++m_pCur;
+    }
+    /// Skips decimal digits.
+    void skipDigits() noexcept {
+        while (m_pCur < m_pEnd && isDigit(static_cast<unsigned char>(*m_pCur)))
+            ++m_pCur;
+    }
+    /// When the next `n` bytes are `text`, moves past them and returns true; otherwise stays.
+    bool match(const char *text, size_t n) noexcept {
+        if (remaining() < n || std::memcmp(m_pCur, text, n) != 0)
+            return false;
+        m_pCur += n;
+        return true;
+    }
+    /// The first `c` at or after the position, or null.
+    const char *find(char c) const noexcept {
+        return static_cast<const char *>(std::memchr(m_pCur, c, remaining()));
+    }
+    /// The first occurrence of the two bytes `a` `b` at or after the position, or null.
+    const char *findPair(char a, char b) const noexcept {
+        const char *p = m_pCur;
+        while (p < m_pEnd) {
+            const char *q = static_cast<const char *>(std::memchr(p, a, size_t(m_pEnd - p)));
+            if (q == nullptr || m_pEnd - q < 2)
+                return nullptr;
+            if (q[1] == b)
+                return q;
+            p = q + 1;
+        }
+        return nullptr;
+    }
+    /// The first CR or LF at or after the position, or null.
+    const char *findLineEnd() const noexcept {
+        for (const char *p = m_pCur; p < m_pEnd; ++p)
+            if (*p == '\n' || *p == '\r')
+                return p;
+        return nullptr;
+    }
+    /// The first byte of space, CR, TAB, LF or ')' at or after the position, or null.
+    const char *findBlankOrClose() const noexcept {
+        for (const char *p = m_pCur; p < m_pEnd; ++p) {
+            const unsigned char c = static_cast<unsigned char>(*p);
+            if (isBlank(c) || c == ')')
+                return p;
+        }
+        return nullptr;
+    }
+
+    /// Scans the body of a string whose opening quote was just passed: returns the closing
+    /// quote, or null when the text ends first (a backslash makes the next byte part of the
+    /// string whatever it is). `escaped` tells whether the body holds a backslash.
+    ///
+    /// Each byte is looked at a bounded number of times: the quote found last is kept until the
+    /// scan passes it, so a long run of escapes does not rescan the rest of the text.
+    const char *scanStringBody(bool &escaped) const noexcept {
+        escaped = false;
+        const char *p = m_pCur;
+        const char *quote = static_cast<const char *>(std::memchr(p, '"', size_t(m_pEnd - p)));
+        if (quote == nullptr)
+            return nullptr;
+        for (;;) {
+            const char *bs = static_cast<const char *>(std::memchr(p, '\\', size_t(quote - p)));
+            if (bs == nullptr)
+                return quote;
+            escaped = true;
+            if (m_pEnd - bs < 2)
+                return nullptr; // a backslash as the very last byte
+            p = bs + 2;
+            if (p > quote) {
+                quote = static_cast<const char *>(std::memchr(p, '"', size_t(m_pEnd - p)));
+                if (quote == nullptr)
+                    return nullptr;
+            }
+        }
+    }
+
+private:
+    const char *m_pBegin = nullptr;
+    const char *m_pEnd = nullptr;
+    const char *m_pCur = nullptr;
+};
+
+} // namespace vexl::detail

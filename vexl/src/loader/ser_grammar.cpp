@@ -1,0 +1,383 @@
+// The grammar of the text notation: one member per construct, building the tree on the way.
+
+#include "loader/number_decode.h"
+#include "loader/pei_decode.h"
+#include "loader/ser_parser.h"
+#include "loader/unescape.h"
+#include "vexl/utilities.h"
+
+namespace vexl::detail {
+
+namespace {
+
+constexpr const char *kMsgSyntax = "Syntax error: value, field or array expected.";
+constexpr const char *kMsgBadID = "Failed to loading for the #ID syntax";
+constexpr const char *kMsgNoName = "Missing field member name";
+constexpr const char *kMsgNoAssign = "Missing '=' after field member name";
+constexpr const char *kMsgRootName = "Failed to set the root field name";
+constexpr const char *kMsgNoMember = "Missing '}' or field member name";
+constexpr const char *kMsgRefused = "This field not allow the duplication or a error occured";
+constexpr const char *kMsgNoComma = "Missing ','";
+constexpr const char *kMsgFieldsSeparator = "Missing ',' or '}' in field declaration";
+constexpr const char *kMsgArraySeparator = "Missing ',' or ']' in array declaration";
+constexpr const char *kMsgRootType = "A valid VEXL document must be either an DT_array or an DT_fields type.";
+
+constexpr size_t kMaxNameLength = 255;
+
+// Keeps the nesting depth counted while a value is read.
+class CDepthGuard {
+public:
+    explicit CDepthGuard(uint32_t &depth) noexcept : m_rDepth(depth) { ++m_rDepth; }
+    ~CDepthGuard() { --m_rDepth; }
+    CDepthGuard(const CDepthGuard &) = delete;
+    CDepthGuard &operator=(const CDepthGuard &) = delete;
+
+private:
+    uint32_t &m_rDepth;
+};
+
+// Keeps a member on the field stack while its value is read.
+class CStackGuard {
+public:
+    CStackGuard(std::deque<CFields *> &stack, CFields *field) : m_rStack(stack) { m_rStack.push_back(field); }
+    ~CStackGuard() { m_rStack.pop_back(); }
+    CStackGuard(const CStackGuard &) = delete;
+    CStackGuard &operator=(const CStackGuard &) = delete;
+
+private:
+    std::deque<CFields *> &m_rStack;
+};
+
+} // namespace
+
+// document = [ root-head ] value { comment }
+bool CSerParser::loadDocument() {
+    CFields &root = top();
+    bool result = loadFieldInfo(true);
+    if (result) {
+        // Trailing comments; whatever else follows the root value is not examined.
+        skipCommentTokens();
+        if (m_bCollect && !m_rL.m_strComment.empty()) {
+            root.setComment(m_rL.m_strComment.data(), static_cast<unsigned int>(m_rL.m_strComment.size()),
+                            CP_Tail);
+            m_rL.m_strComment.clear();
+        }
+    }
+    if (hasBit(LCBC_ROOT_CONTAINER) && !root.isArray() && !root.isField()) {
+        addError(tTokenInfo{TT_error, m_cur.begin(), m_cur.end()}, kMsgRootType);
+        result = false;
+    }
+    return result;
+}
+
+// value = [ packet-expression ] ( fields | array | string | number | "true" | "false" | "null" )
+// In root position a root head may come first; with LCBC_MISSING_NULL a "}", "]" or "," where the
+// value should start gives a null value (the terminator is left for the caller).
+bool CSerParser::loadFieldInfo(bool rootPosition) {
+    if (m_rL.m_uiDepth >= ILoaderCommon::s_cnStackDepthLimit)
+        raiseLogicError("[%s#%d] Exceeded s_cnStackDepthLimit", "vexl::CLoader4SER::loadFieldInfo", 150);
+    CDepthGuard depth(m_rL.m_uiDepth);
+    CFields &field = top();
+
+    for (;;) {
+        const tToken t = skipCommentTokens();
+        if (m_bCollect && !m_rL.m_strComment.empty()) {
+            field.setComment(m_rL.m_strComment.data(), static_cast<unsigned int>(m_rL.m_strComment.size()),
+                             CP_Ahead);
+            m_rL.m_strComment.clear();
+        }
+        if (rootPosition && t.eType != TT_fieldsOpen) {
+            if (!loadRootFieldInfo(t))
+                return false;
+            rootPosition = false;
+            continue;
+        }
+
+        switch (t.eType) {
+        case TT_fieldsOpen:
+            if (!loadChildFields(t))
+                return false;
+            field.setOffsetEnd(offsetOf(m_cur.pos()));
+            break;
+        case TT_arrayOpen:
+            if (!loadArray(t))
+                return false;
+            field.setOffsetEnd(offsetOf(m_cur.pos()));
+            break;
+        case TT_peiOpen:
+            if (!t.bFlag) {
+                // A "(" where no expression may stand: the one-byte text is no expression.
+                decodePEI(t.pBegin, size_t(t.pEnd - t.pBegin), t, field);
+                return false;
+            }
+            continue; // the expression is stored (or its error recorded); now the value
+        case TT_string:
+            if (!allotUnescapeString(t, field))
+                return false;
+            finishScalar(field, t.pBegin, t.pEnd);
+            break;
+        case TT_number:
+            decodeNumber(t, field);
+            finishScalar(field, t.pBegin, t.pEnd);
+            break;
+        case TT_true:
+        case TT_false:
+            field.setValue(t.eType == TT_true);
+            finishScalar(field, t.pBegin, t.pEnd);
+            break;
+        case TT_null:
+            field.setValue(DT_null);
+            finishScalar(field, t.pBegin, t.pEnd);
+            break;
+        case TT_fieldsClose:
+        case TT_arrayClose:
+        case TT_comma:
+            if (hasBit(LCBC_MISSING_NULL)) {
+                m_cur.setPos(t.pBegin);
+                field.setValue(DT_null);
+                finishScalar(field, t.pBegin > m_cur.begin() ? t.pBegin - 1 : t.pBegin, t.pBegin);
+                break;
+            }
+            [[fallthrough]];
+        default:
+            field.setOffsetStart(offsetOf(t.pBegin));
+            field.setOffsetEnd(offsetOf(t.pEnd));
+            addError(t, kMsgSyntax);
+            return false;
+        }
+
+        if (m_bCollect) {
+            m_rL.m_pLastValueEnd = m_cur.pos();
+            m_rL.m_pLastCommentField = &field;
+        }
+        return true;
+    }
+}
+
+// head = [ ( string | number ) "=" | "=" ]
+// A string or number is a name only when "=" follows it (one token of lookahead); otherwise it is
+// the value, and so are "{", "}", "[", "(", ",", true, false and null, which are left to be read
+// again. Returns Named with the name (cursor after the "="), Value without one, or Error after
+// recording the error and recovering to "}".
+CSerParser::E_Head CSerParser::loadMemberHead(const tToken &t, bool root, const char *&name,
+                                              size_t &nameLength) {
+    name = nullptr;
+    nameLength = 0;
+    switch (t.eType) {
+    case TT_fieldsOpen:
+    case TT_fieldsClose:
+    case TT_arrayOpen:
+    case TT_peiOpen:
+    case TT_comma:
+    case TT_true:
+    case TT_false:
+    case TT_null:
+        m_cur.setPos(t.pBegin);
+        return E_Head::Value;
+    case TT_assign:
+        return E_Head::Value;
+    case TT_string: {
+        const tToken next = peekToken();
+        if (next.eType != TT_assign) {
+            m_cur.setPos(t.pBegin);
+            return E_Head::Value;
+        }
+        if (t.bFlag) {
+            if (!unescapeInto(t, m_strName)) {
+                recover4Error(TT_fieldsClose);
+                return E_Head::Error;
+            }
+            name = m_strName.data();
+            nameLength = m_strName.size();
+        } else {
+            name = t.pBegin + 1; // no escapes: the body as it stands
+            nameLength = size_t(t.pEnd - t.pBegin) - 2;
+        }
+        m_cur.setPos(next.pEnd);
+        return E_Head::Named;
+    }
+    case TT_number: {
+        const tToken next = peekToken();
+        if (next.eType != TT_assign) {
+            m_cur.setPos(t.pBegin);
+            return E_Head::Value;
+        }
+        if (!hasBit(LCBC_NUMERIC_NAME)) {
+            addErrorAndRecover(t, root ? kMsgNoName : kMsgNoMember, TT_fieldsClose);
+            return E_Head::Error;
+        }
+        numberName(t, m_strName);
+        name = m_strName.data();
+        nameLength = m_strName.size();
+        m_cur.setPos(next.pEnd);
+        return E_Head::Named;
+    }
+    default:
+        addErrorAndRecover(t, kMsgNoMember, TT_fieldsClose);
+        return E_Head::Error;
+    }
+}
+
+// root-head = [ "#" digits { comment } ] [ ( string | number ) "=" | "=" ]
+bool CSerParser::loadRootFieldInfo(const tToken &first) {
+    tToken t = first;
+    uint32_t id = 0;
+    if (t.eType == TT_id) {
+        id = readIdDigits(t.pBegin + 1, size_t(t.pEnd - t.pBegin) - 1);
+        if (id == 0) {
+            addError(t, kMsgBadID);
+            return false;
+        }
+        t = skipComments(loadToken());
+    }
+    const char *name = nullptr;
+    size_t nameLength = 0;
+    const E_Head head = loadMemberHead(t, true, name, nameLength);
+    if (head == E_Head::Error)
+        return false;
+
+    CFields &root = top();
+    root.setID(id);
+    if (head == E_Head::Named) {
+        if (nameLength > kMaxNameLength)
+            return addErrorAndRecover(first, kMsgRootName, TT_fieldsClose);
+        if (nameLength > 0)
+            root.setName(name, static_cast<unsigned int>(nameLength));
+    }
+    return true;
+}
+
+// fields = "{" member { "," member } "}"
+// member = { comment } [ "#" digits { comment } ] head value { comment }
+bool CSerParser::loadChildFields(const tToken &open) {
+    CFields &fields = top();
+    fields.setValue(DT_fields);
+    fields.setOffsetStart(offsetOf(open.pBegin));
+    tToken t = loadToken();
+    for (;;) {
+        t = skipComments(t);
+        const tToken first = t;
+        uint32_t id = 0;
+        if (t.eType == TT_id) {
+            id = readIdDigits(t.pBegin + 1, size_t(t.pEnd - t.pBegin) - 1);
+            if (id == 0) {
+                addError(t, kMsgBadID);
+                return false;
+            }
+            t = skipComments(loadToken());
+        }
+        const char *name = nullptr;
+        size_t nameLength = 0;
+        if (loadMemberHead(t, false, name, nameLength) == E_Head::Error)
+            return false;
+        // A longer name would be dropped by the tree, silently adding an unnamed member.
+        CFields *member = nameLength > kMaxNameLength
+                              ? nullptr
+                              : m_rL.addChild2StackTop(name, static_cast<unsigned int>(nameLength), id);
+        if (member == nullptr) {
+            addError(first, kMsgRefused);
+            return false;
+        }
+        bool loaded;
+        {
+            CStackGuard onStack(m_rL.m_dqFieldStack, member);
+            loaded = loadFieldInfo(false);
+        }
+        if (!loaded)
+            return recover4Error(TT_fieldsClose);
+
+        t = loadToken();
+        if (t.eType == TT_fieldsClose || t.eType == TT_comma || t.eType == TT_comment) {
+            m_rL.m_bHasPEI = false;
+            if (t.eType == TT_comment) {
+                t = skipComments(t);
+                if (t.eType != TT_comma && t.eType != TT_fieldsClose) {
+                    addError(t, kMsgNoComma);
+                    return false;
+                }
+            }
+            if (t.eType == TT_fieldsClose)
+                return true;
+            t = loadToken();
+            continue;
+        }
+        return addErrorAndRecover(t, kMsgFieldsSeparator, TT_fieldsClose);
+    }
+}
+
+// array = "[" value { { comment } "," value } { comment } "]"
+bool CSerParser::loadArray(const tToken &open) {
+    CFields &array = top();
+    array.setValue(DT_array);
+    array.setOffsetStart(offsetOf(open.pBegin));
+    m_cur.skipBlanks();
+    for (;;) {
+        CFields *element = m_rL.addChild2StackTop(nullptr, 0u, 0u);
+        if (element == nullptr) {
+            addError(open, kMsgRefused);
+            return false;
+        }
+        bool loaded;
+        {
+            CStackGuard onStack(m_rL.m_dqFieldStack, element);
+            loaded = loadFieldInfo(false);
+        }
+        if (!loaded)
+            return recover4Error(TT_arrayClose);
+
+        const tToken t = skipComments(loadToken());
+        if (t.eType == TT_arrayClose || t.eType == TT_comma) {
+            m_rL.m_bHasPEI = false;
+            if (t.eType == TT_arrayClose)
+                return true;
+            continue;
+        }
+        return addErrorAndRecover(t, kMsgArraySeparator, TT_arrayClose);
+    }
+}
+
+// MARK: - Scalars
+
+bool CSerParser::unescapeInto(const tToken &t, std::string &out) {
+    tUnescapeError error{};
+    if (unescapeStringBody(t.pBegin + 1, t.pEnd - 1, hasBit(LCBC_UNICODE_UTF8), out, error))
+        return true;
+    addError(t, error.szMessage, error.pAt);
+    return false;
+}
+
+bool CSerParser::allotUnescapeString(const tToken &t, CFields &field) {
+    if (!t.bFlag) {
+        field.setValue(t.pBegin + 1, static_cast<unsigned int>(t.pEnd - t.pBegin - 2));
+        return true;
+    }
+    if (!unescapeInto(t, m_strValue))
+        return false;
+    field.setValue(m_strValue.data(), static_cast<unsigned int>(m_strValue.size()));
+    return true;
+}
+
+void CSerParser::decodeNumber(const tToken &t, CFields &field) {
+    decodeNumberToken(t.pBegin, size_t(t.pEnd - t.pBegin), field);
+}
+
+void CSerParser::numberName(const tToken &t, std::string &out) {
+    CFields number;
+    atonInField(t.pBegin, static_cast<unsigned int>(t.pEnd - t.pBegin), number);
+    out = number.asString();
+}
+
+// The value-kind rule and the offsets of a scalar value.
+void CSerParser::finishScalar(CFields &field, const char *begin, const char *end) {
+    const tPacketExpInfo exp = field.pkt_GetExp();
+    if (exp.uSkiKind() == 0) {
+        if (exp.uSKI() == 1)
+            field.setVK(VK_Fixed);
+        else if (exp.uSKI() == 2)
+            field.setVK(VK_Valid);
+    }
+    field.setOffsetStart(offsetOf(begin));
+    field.setOffsetEnd(offsetOf(end));
+}
+
+} // namespace vexl::detail
