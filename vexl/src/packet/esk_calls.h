@@ -1,7 +1,8 @@
 #pragma once
-// Calls of the external supporting-keyword hooks (slots 1 to 15) for the three packet steps,
-// and the per-thread record of the inner arguments a running hook reads through
-// `CFields::pkt_GetISA4ESK()`.
+// External supporting keywords (slots 1 to 15): finding the hook of a packet step, and the guard
+// that ends a hook's inner-argument record when the hook returns or throws.
+
+#include <utility>
 
 #include "vexl/packet_exp.h"
 
@@ -18,19 +19,24 @@ enum class E_EskStep {
     Check, ///< when a received field is checked in detail
 };
 
-/// Calls the hook of `a_eStep` registered for `a_tField`'s keyword slot with the field's index and
-/// option, with `a_tArgs` visible to the hook for the duration of the call (cleared afterwards,
-/// also when the hook throws). Returns the hook's result. A slot without a hook raises
-/// `CLogicError` "Found not allocation/parsing/checking event for ESK(external supporting
-/// keyword)" in the name of the engine step.
-int callPacketHook(E_EskStep a_eStep, CFields &a_tField, const tInnerSupportedArgs4ESK &a_tArgs);
+/// The signature shared by the allot, parse and check hooks.
+using tPacketHookFP = int (*)(unsigned short index, unsigned char option, CFields &field);
 
-/// Makes `a_tArgs` what `pkt_GetISA4ESK()` returns for `a_pField` on this thread until the
-/// matching `leaveInnerArgs()`. Calls nest.
-void enterInnerArgs(const CFields *a_pField, const tInnerSupportedArgs4ESK &a_tArgs);
-/// Ends the innermost `enterInnerArgs()` of this thread.
-void leaveInnerArgs() noexcept;
-/// The innermost record entered for `a_pField` on this thread, or null.
-const tInnerSupportedArgs4ESK *findInnerArgs(const CFields *a_pField) noexcept;
+/// The hook of `a_eStep` registered in `a_ucSlot`. A slot without a hook raises `CLogicError`
+/// "Found not allocation/parsing/checking event for ESK(external supporting keyword)" in the name
+/// of the engine step.
+tPacketHookFP packetHook(E_EskStep a_eStep, unsigned char a_ucSlot);
+
+/// Runs a function when the scope ends, also by an exception.
+template <typename F> class CScopeExit {
+public:
+    explicit CScopeExit(F a_fAction) : m_fAction(std::move(a_fAction)) {}
+    ~CScopeExit() { m_fAction(); }
+    CScopeExit(const CScopeExit &) = delete;
+    CScopeExit &operator=(const CScopeExit &) = delete;
+
+private:
+    F m_fAction;
+};
 
 } // namespace vexl::detail

@@ -194,8 +194,10 @@ bool checkDualValue(const CFields &a_tField, const char *a_cpData, unsigned int 
 bool CFields::pkt_allotValue4SKI(std::string &packet, tMemoVector &memo) {
     const unsigned l_uiIndex = m_tPEI.uSKI();
     if (m_tPEI.uSkiKind() != 0) {
-        const tInnerSupportedArgs4ESK l_tArgs{&packet, 0, 0, &memo};
-        return callPacketHook(E_EskStep::Allot, *this, l_tArgs) > 0;
+        const tPacketHookFP l_fpHook = packetHook(E_EskStep::Allot, m_tPEI.uSkiKind());
+        pkt_enterISA4ESK(tInnerSupportedArgs4ESK{&packet, 0, 0, &memo});
+        const CScopeExit l_tLeave([this] { pkt_leaveISA4ESK(); });
+        return l_fpHook(m_tPEI.uSKI(), m_tPEI.uSkiOption(), *this) > 0;
     }
     if (!isKnownInternal(l_uiIndex))
         raiseLogicError("[%s#%d] Unknown internal SKI(supporting keyword index)",
@@ -220,8 +222,11 @@ bool CFields::pkt_allotValue4SKI(std::string &packet, tMemoVector &memo) {
 void CFields::pkt_parsePrepare4SKI(const char *data, unsigned int size, unsigned int position,
                                    tMemoVector &memo) {
     if (m_tPEI.uSkiKind() != 0) {
-        const tInnerSupportedArgs4ESK l_tArgs{const_cast<char *>(data), size, position, &memo};
-        callPacketHook(E_EskStep::Parse, *this, l_tArgs);
+        // The hook's result does not stop the parse.
+        const tPacketHookFP l_fpHook = packetHook(E_EskStep::Parse, m_tPEI.uSkiKind());
+        pkt_enterISA4ESK(tInnerSupportedArgs4ESK{const_cast<char *>(data), size, position, &memo});
+        const CScopeExit l_tLeave([this] { pkt_leaveISA4ESK(); });
+        l_fpHook(m_tPEI.uSKI(), m_tPEI.uSkiOption(), *this);
         return;
     }
     switch (m_tPEI.uSKI()) {
@@ -248,8 +253,10 @@ bool CFields::pkt_detailCheckValue4SKI(const char *data, unsigned int size, unsi
                                        tMemoVector &memo) {
     const unsigned l_uiIndex = m_tPEI.uSKI();
     if (m_tPEI.uSkiKind() != 0) {
-        const tInnerSupportedArgs4ESK l_tArgs{const_cast<char *>(data), size, position, &memo};
-        return callPacketHook(E_EskStep::Check, *this, l_tArgs) > 0;
+        const tPacketHookFP l_fpHook = packetHook(E_EskStep::Check, m_tPEI.uSkiKind());
+        pkt_enterISA4ESK(tInnerSupportedArgs4ESK{const_cast<char *>(data), size, position, &memo});
+        const CScopeExit l_tLeave([this] { pkt_leaveISA4ESK(); });
+        return l_fpHook(m_tPEI.uSKI(), m_tPEI.uSkiOption(), *this) > 0;
     }
     if (!isKnownInternal(l_uiIndex))
         raiseLogicError("[%s#%d] Unknown internal SKI(supporting keyword index)",
