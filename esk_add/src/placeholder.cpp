@@ -1,1 +1,0 @@
-// Placeholder until the keyword add-on lands.
