@@ -10,7 +10,6 @@
 #include <cstring>
 
 #include "packet_bytes.h"
-#include "tree/slot_ops.h"
 #include "vexl/fields.h"
 #include "vexl/utilities.h"
 
@@ -20,12 +19,16 @@ namespace {
 
 using detail::clampResult;
 
+// The actual slot's bits (type in bits 0-2, bit 3 set when the code list is the node's own heap
+// block of a 32-bit count, the bytes and a zero byte) for an owned code list.
+constexpr uint8_t kOwnedCodeList = DT_codelist | 0x08u;
+
 // Stores `a_uiLength` received bytes into an actual slot that already holds an owned code list
 // of exactly that length, without a new heap block: a packet parsed again and again into the
 // same layout then costs no allocation per field. Returns false when the slot is anything else.
 bool overwriteOwnedCodes(uMultiValue &a_uValue, uint8_t a_ucActBits, const char *a_cpBytes,
                          uint32_t a_uiLength) noexcept {
-    if (a_ucActBits != (DT_codelist | slot::OWNED) || a_uValue.m_cpValue == nullptr)
+    if (a_ucActBits != kOwnedCodeList || a_uValue.m_cpValue == nullptr)
         return false;
     uint32_t l_uiCount;
     std::memcpy(&l_uiCount, a_uValue.m_cpValue, sizeof(l_uiCount));
@@ -34,6 +37,22 @@ bool overwriteOwnedCodes(uMultiValue &a_uValue, uint8_t a_ucActBits, const char 
     // The block is this node's own heap copy; memmove because the data may be that copy.
     std::memmove(const_cast<char *>(a_uValue.m_cpValue) + 4, a_cpBytes, a_uiLength);
     return true;
+}
+
+// Stores the number of an all-digit text the way the general number reader does (DT_sint up to
+// 2147483647, DT_uint above), writing straight into a slot that already has that type.
+void storeDigitsValue(CFields &a_tField, uMultiValue &a_uValue, uint8_t a_ucActBits, uint64_t a_uNumber) {
+    if (a_uNumber <= 2147483647u) {
+        if (a_ucActBits == DT_sint)
+            a_uValue.m_llValue = static_cast<long long>(a_uNumber);
+        else
+            a_tField.setValue(static_cast<long long>(a_uNumber));
+    } else {
+        if (a_ucActBits == DT_uint)
+            a_uValue.m_ullValue = a_uNumber;
+        else
+            a_tField.setValue(static_cast<unsigned long long>(a_uNumber));
+    }
 }
 
 // Result of a variable-length field once its prefix gave the whole length T: nothing is
@@ -94,6 +113,11 @@ int CFields::pkt_parseToANF(const char *field, unsigned int remain, bool store) 
     const int l_nResult = clampResult(int64_t(remain) - int64_t(l_uiLength));
     if (l_nResult < 0 || !store)
         return l_nResult;
+    uint64_t l_uNumber = 0;
+    if (detail::readPlainDigits(field, l_uiLength, l_uNumber)) {
+        storeDigitsValue(*this, m_uActValue, actBits(), l_uNumber);
+        return l_nResult;
+    }
     return atonInField(field, l_uiLength, *this) ? l_nResult : -1;
 }
 
@@ -148,7 +172,11 @@ int CFields::pkt_parseToANV(const char *field, unsigned int remain, bool store) 
     l_nResult = clampResult(int64_t(remain) - l_nWhole);
     if (!store)
         return l_nResult;
-    if (!atonInField(field + l_uiWidth, uint32_t(l_nWhole) - l_uiWidth, *this))
+    const uint32_t l_uiContent = uint32_t(l_nWhole) - l_uiWidth;
+    uint64_t l_uNumber = 0;
+    if (detail::readPlainDigits(field + l_uiWidth, l_uiContent, l_uNumber))
+        storeDigitsValue(*this, m_uActValue, actBits(), l_uNumber);
+    else if (!atonInField(field + l_uiWidth, l_uiContent, *this))
         return -1;
     m_tPEI.setLength(uint32_t(l_nWhole));
     return l_nResult;

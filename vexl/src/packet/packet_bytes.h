@@ -111,6 +111,22 @@ inline double bitsDouble(uint64_t a_uBits) noexcept {
     return l_dValue;
 }
 
+/// Reads `a_uiCount` bytes that are all decimal digits (1 to 19 of them, so the value always
+/// fits 64 bits) into `a_uOut`; false for any other text, which then needs the general reader.
+inline bool readPlainDigits(const char *a_cpText, uint32_t a_uiCount, uint64_t &a_uOut) noexcept {
+    if (a_uiCount == 0 || a_uiCount > 19)
+        return false;
+    uint64_t l_uValue = 0;
+    for (uint32_t i = 0; i < a_uiCount; ++i) {
+        const unsigned l_uDigit = unsigned(static_cast<unsigned char>(a_cpText[i])) - '0';
+        if (l_uDigit > 9)
+            return false;
+        l_uValue = l_uValue * 10 + l_uDigit;
+    }
+    a_uOut = l_uValue;
+    return true;
+}
+
 /// Reads an ASCII length prefix of exactly `a_uiWidth` bytes, the way the classic decimal reader
 /// does but never beyond the prefix: leading blanks (space, TAB, CR, LF), an optional sign, then
 /// digits up to the first other byte (no digits give 0). Returns false when the magnitude does
