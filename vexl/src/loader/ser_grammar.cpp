@@ -253,6 +253,10 @@ bool CSerParser::loadChildFields(const tToken &open) {
     CFields &fields = top();
     fields.setValue(DT_fields);
     fields.setOffsetStart(offsetOf(open.pBegin));
+    // A comment on the line of "{" belongs to this fields, as one after "[" belongs to its array
+    // (there the first element is added before the comment is read).
+    if (m_rL.m_pLastCommentField != nullptr)
+        m_rL.m_pLastCommentField = &fields;
     tToken t = loadToken();
     for (;;) {
         t = skipComments(t);

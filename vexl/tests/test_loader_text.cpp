@@ -1,0 +1,285 @@
+// Text loader: the configuration bits, comment placement, escapes, depth limit, number forms and
+// failure states. Fixed documents with their trees live in tests/data/text.
+
+#include <random>
+
+#include "loader/number_decode.h"
+#include "test_loader_support.h"
+
+using vexl_test::expectFails;
+using vexl_test::expectLoads;
+using vexl_test::loadText;
+
+namespace {
+
+constexpr unsigned kDefault = vexl::LCBC_DEFAULT;
+
+TEST(TextLoaderConfig, RootMustBeContainerUnderBit01) {
+    expectLoads("\"just a string\"", "codelist = \"just a string\"\n", kDefault);
+    expectFails(
+        "\"just a string\"",
+        "* Line 1, Column 1\n  A valid VEXL document must be either an DT_array or an DT_fields type.\n",
+        kDefault | vexl::LCBC_ROOT_CONTAINER);
+    expectLoads("[1]", "array\n  sint = 1\n", kDefault | vexl::LCBC_ROOT_CONTAINER);
+}
+
+TEST(TextLoaderConfig, NumbersAsNamesUnderBit02) {
+    const unsigned lcbc = kDefault | vexl::LCBC_NUMERIC_NAME;
+    expectLoads("{ 12 = \"a\", 1.5 = 2, -3 = 3 }",
+                "fields\n  codelist \"12\" = \"a\"\n  sint \"1.5\" = 2\n  sint \"-3\" = 3\n", lcbc);
+    expectLoads("#4 7 = true", "bool #4 \"7\" = true\n", lcbc);
+    expectFails("{ 12 = \"a\" }", "* Line 1, Column 3\n  Missing '}' or field member name\n", kDefault);
+}
+
+TEST(TextLoaderConfig, PacketLengthAtLeastOneUnderBit04) {
+    // (ACF0) is the all-zero record, the same as no expression.
+    expectLoads("{\"a\" = (ACF0) 1}", "fields\n  sint \"a\" = 1\n", kDefault);
+    const auto r = loadText("{\"a\" = (ACF0) 1}", kDefault | vexl::LCBC_PKT_LENGTH_MIN1);
+    EXPECT_TRUE(r.bResult);
+    EXPECT_FALSE(r.bStatus);
+    ASSERT_EQ(r.vecErrors.size(), 1u);
+    EXPECT_EQ(r.vecErrors[0].strMessage, "Packet length must bigger than 0");
+    EXPECT_EQ(r.vecErrors[0].uiBegin, 7u);
+    EXPECT_EQ(r.vecErrors[0].uiEnd, 13u);
+}
+
+TEST(TextLoaderConfig, UnicodeEscapesUnderBit08) {
+    const unsigned utf8 = kDefault | vexl::LCBC_UNICODE_UTF8;
+    expectLoads(R"(["\u0041", "\u00e9", "\u20AC", "\uD83D\uDE00", "\uDE00", "\uD800\u0041"])",
+                "array\n  codelist = \"A\"\n  codelist = \"\\xC3\\xA9\"\n  codelist = \"\\xE2\\x82\\xAC\"\n"
+                "  codelist = \"\\xF0\\x9F\\x98\\x80\"\n  codelist = \"\\xED\\xB8\\x80\"\n"
+                "  codelist = \"\\xF0\\x90\\x81\\x81\"\n",
+                utf8);
+    expectLoads(R"(["\u0041"])", "array\n  codelist = \"\\x00A\"\n", kDefault);
+
+    // Each escape message, located at the string with the reading position as see-also.
+    const struct {
+        const char *text;
+        unsigned lcbc;
+        const char *message;
+        unsigned seeColumn;
+    } cases[] = {
+        {R"(["ab\x4"])", kDefault, "Bad hexa escape sequence in string : two digits expected.", 7},
+        {R"(["ab\x4g"])", kDefault, "Bad hexa escape sequence in string", 8},
+        {R"(["\u12"])", kDefault, "Bad unicode escape sequence in string : four digits expected.", 5},
+        {R"(["\u12x4"])", kDefault, "Bad unicode escape sequence in string", 7},
+        {R"(["\u12"])", utf8, "Bad unicode escape sequence in string: four digits expected.", 5},
+        {R"(["\u12x4"])", utf8, "Bad unicode escape sequence in string: hexadecimal digit expected.", 7},
+        {R"(["\uD83D\u12"])", utf8, "additional six characters expected to parse unicode surrogate pair.", 9},
+        {R"(["\uD83Dxxxxxx"])", utf8,
+         "expecting another \\u token to begin the second half of a unicode surrogate pair", 9},
+        {R"(["\uD83D\uDEzz"])", utf8, "Bad unicode escape sequence in string: hexadecimal digit expected.",
+         13},
+        {"[\"a\\\x01\"]", kDefault, "Bad escape sequence in string", 5},
+        {R"(["a\y"])", kDefault, "Bad escape sequence in string", 5},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        expectFails(c.text,
+                    std::string("* Line 1, Column 2\n  ") + c.message + "\nSee Line 1, Column " +
+                        std::to_string(c.seeColumn) + " for detail.\n",
+                    c.lcbc);
+    }
+}
+
+TEST(TextLoaderConfig, CommentsAcceptedOnlyAtSomePlacesWithoutBit10) {
+    const unsigned noComments = vexl::LCBC_MISSING_NULL;
+    // Before a name or ID, after an ID and after a value they are always accepted (and not kept).
+    expectLoads("{ /*c*/ #2 /*c*/ \"a\" = 1 /*c*/ , \"b\" = [ 1 /*c*/ ] }",
+                "fields\n  sint #2 \"a\" = 1\n  array \"b\"\n    sint = 1\n", noComments);
+    // Where a value starts they are a syntax error.
+    expectFails("{ \"a\" = /*c*/ 1 }",
+                "* Line 1, Column 9\n  Syntax error: value, field or array expected.\n", noComments);
+    expectLoads("{ \"a\" = /*c*/ 1 }", "fields\n  sint \"a\" = 1 ahead=\"/*c*/\"\n", kDefault);
+    // Collection needs both the bit and the argument.
+    const auto r = loadText("// x\n{ \"a\" = 1 }", kDefault, false);
+    EXPECT_TRUE(r.bResult);
+    EXPECT_FALSE(r.tRoot.isComment());
+}
+
+TEST(TextLoaderConfig, MissingValuesUnderBit20) {
+    expectLoads("[1,]", "array\n  sint = 1\n  null\n", kDefault);
+    expectFails("[1,]", "* Line 1, Column 4\n  Syntax error: value, field or array expected.\n",
+                vexl::LCBC_COMMENTS);
+    expectFails("[]", "* Line 1, Column 2\n  Syntax error: value, field or array expected.\n",
+                vexl::LCBC_COMMENTS);
+    expectFails("{}", "* Line 1, Column 2\n  Syntax error: value, field or array expected.\n",
+                vexl::LCBC_COMMENTS);
+    // The missing value's range is the byte before the terminator and the terminator.
+    const auto r = loadText("[ 1 , ]");
+    ASSERT_TRUE(r.bResult);
+    EXPECT_EQ(r.tRoot.getChildAt(1).getOffsetStart(), 5);
+    EXPECT_EQ(r.tRoot.getChildAt(1).getOffsetEnd(), 6);
+}
+
+TEST(TextLoaderConfig, DuplicateNamesAndIdsUnderBit40) {
+    const unsigned dup = kDefault | vexl::LCBC_DUPLICATE_NAMES;
+    expectLoads("{ \"a\" = 1, \"a\" = 2 }", "fields\n  sint \"a\" = 1\n  sint \"a\" = 2\n", dup);
+    expectLoads("{ #3 \"a\" = { #3 \"b\" = 1 } }", "fields\n  fields #3 \"a\"\n    sint #3 \"b\" = 1\n", dup);
+    // Without it an ID anywhere below refuses the member.
+    expectFails("{ #3 \"a\" = { #3 \"b\" = 1 } }",
+                "* Line 1, Column 14\n  This field not allow the duplication or a error occured\n", kDefault);
+}
+
+TEST(TextLoaderComments, PlacementByLine) {
+    // A comment right after "," on the value's line belongs to the member before; after a line
+    // end it waits for the next field; with no field left it joins the root's tail.
+    expectLoads("{ \"a\" = 1, // of a\n  \"b\" = 2\n  // before the brace\n}\n// real tail\n",
+                "fields tail=\"// before the brace\\n// real tail\"\n  sint \"a\" = 1 behind=\"// of a\"\n"
+                "  sint \"b\" = 2\n");
+    // A block comment spanning lines after a value is kept for the next field.
+    expectLoads("[ 1 /* a\n b */, 2 ]", "array\n  sint = 1\n  sint = 2 ahead=\"/* a\\n b */\"\n");
+    // A later comment at the same position replaces an earlier one.
+    expectLoads("[ 1 /* one */ /* two */ ]", "array\n  sint = 1 behind=\"/* two */\"\n");
+}
+
+TEST(TextLoaderComments, SameLineAfterOpenerBelongsToTheContainer) {
+    expectLoads("{ \"a\" = 1, \"b\" = [ // of b\n 2 ] }",
+                "fields\n  sint \"a\" = 1\n  array \"b\" behind=\"// of b\"\n    sint = 2\n");
+    expectLoads("{ \"a\" = 1, \"b\" = { // of b\n \"c\" = 2 } }",
+                "fields\n  sint \"a\" = 1\n  fields \"b\" behind=\"// of b\"\n    sint \"c\" = 2\n");
+    // On a later line than the last value it goes ahead of the first member instead.
+    expectLoads("{ \"a\" = 1,\n \"b\" = { // of c\n \"c\" = 2 } }",
+                "fields\n  sint \"a\" = 1\n  fields \"b\"\n    sint \"c\" = 2 ahead=\"// of c\"\n");
+}
+
+TEST(TextLoaderComments, ManyCommentsAfterOneValueStayLinear) {
+    std::string text = "[ 1";
+    for (int i = 0; i < 20000; ++i)
+        text += "\n// comment line\n";
+    text += "]";
+    const auto r = loadText(text);
+    ASSERT_TRUE(r.bResult);
+    ASSERT_EQ(r.tRoot.getChildCount(), 1u);
+}
+
+TEST(TextLoaderDepth, NineHundredNinetyNineLevelsLoadAThousandThrow) {
+    auto nested = [](int n) { return std::string(size_t(n), '[') + "1" + std::string(size_t(n), ']'); };
+    auto r = loadText(nested(999));
+    EXPECT_TRUE(r.bResult);
+    vexl::CFields root;
+    vexl::CLoader4SER loader;
+    const std::string deep = nested(1000);
+    try {
+        loader.loadit(deep.data(), unsigned(deep.size()), root, "", true);
+        ADD_FAILURE() << "no exception";
+    } catch (const vexl::CLogicError &e) {
+        EXPECT_STREQ(e.what(), "[vexl::CLoader4SER::loadFieldInfo#150] Exceeded s_cnStackDepthLimit");
+    }
+    EXPECT_EQ(root.getChildCount(), 0u);
+    // The loader stays usable.
+    EXPECT_TRUE(loader.loadit("[2]", 3, root, "", true));
+    EXPECT_EQ(root.getChildCount(), 1u);
+}
+
+TEST(TextLoaderFailure, ContainerRootIsEmptiedScalarRootKeepsItsValue) {
+    vexl::CFields root;
+    root.setName("kept");
+    vexl::CLoader4SER loader;
+    const std::string bad = "{ \"a\" = 1, \"b\" = [ 1 2 ] }";
+    EXPECT_FALSE(loader.loadit(bad.data(), unsigned(bad.size()), root, "", true));
+    EXPECT_TRUE(root.isField());
+    EXPECT_EQ(root.getChildCount(), 0u);
+    EXPECT_EQ(root.getOffsetStart(), 0);
+    EXPECT_EQ(root.getOffsetEnd(), 0);
+    EXPECT_STREQ(root.getName(), "kept");
+    EXPECT_EQ(loader.getLastErrCode(), 0);
+
+    // A scalar root keeps what was stored before the error.
+    const std::string scalar = "\"v\"";
+    EXPECT_FALSE(vexl::CLoader4SER(vexl::LCBC_DEFAULT | vexl::LCBC_ROOT_CONTAINER)
+                     .loadit(scalar.data(), 3, root, "", true));
+    EXPECT_EQ(root.asString(), "v");
+}
+
+TEST(TextLoaderFailure, ReusedLoaderStartsClean) {
+    vexl::CLoader4SER loader;
+    vexl::CFields root;
+    EXPECT_FALSE(loader.loadit("[1 2]", 5, root, "", true));
+    EXPECT_FALSE(loader.getStatus());
+    EXPECT_TRUE(loader.loadit("[1,2]", 5, root, "", true));
+    EXPECT_TRUE(loader.getStatus());
+    EXPECT_EQ(loader.getLastErrMsg(), "");
+    EXPECT_EQ(root.getChildCount(), 2u);
+}
+
+TEST(TextLoaderOffsets, FieldsRecordTheirTextRanges) {
+    const auto r = loadText("#1 { \"a\" = (ACF2) \"xy\", \"b\" = [ true ] }");
+    ASSERT_TRUE(r.bResult);
+    EXPECT_EQ(r.tRoot.getOffsetStart(), 3);
+    EXPECT_EQ(r.tRoot.getOffsetEnd(), 40);
+    EXPECT_EQ(r.tRoot.getChildAt(0).getOffsetStart(), 18); // the value replaces the expression's range
+    EXPECT_EQ(r.tRoot.getChildAt(0).getOffsetEnd(), 22);
+    EXPECT_EQ(r.tRoot.getChildAt(1).getOffsetStart(), 30);
+    EXPECT_EQ(r.tRoot.getChildAt(1).getOffsetEnd(), 38);
+    EXPECT_EQ(r.tRoot.getChildAt(1).getChildAt(0).getOffsetStart(), 32);
+}
+
+TEST(TextLoaderBounds, NoPrefixOfADocumentReadsPastItsEnd) {
+    // Every prefix is loaded from a heap block of exactly its size (AddressSanitizer checks the
+    // reads): strings, escapes, keywords, comments and expressions cut anywhere.
+    const std::string doc =
+        "#1 \"r\" = { \"s\" = \"a\\\"b\\x41\\u00e9\\uD83D\\uDE00\\\\\", \"t\" = true, \"f\" = false,"
+        " \"n\" = null, \"x\" = (ACV2+1YYMMDD) -1.5e+3, /* c */ \"y\" = [ 1, 2 ] // e\n}";
+    for (unsigned lcbc : {kDefault, kDefault | vexl::LCBC_UNICODE_UTF8})
+        for (size_t n = 0; n <= doc.size(); ++n)
+            (void)loadText(doc.substr(0, n), lcbc);
+    EXPECT_TRUE(loadText(doc, kDefault | vexl::LCBC_UNICODE_UTF8).bResult);
+}
+
+TEST(TextLoaderNumbers, FastConversionMatchesAtonInField) {
+    // The loader converts well-formed numbers itself; results must equal atonInField's exactly
+    // (type and bits) on random and edge-case tokens.
+    std::vector<std::string> tokens = {"0",
+                                       "-0",
+                                       "1",
+                                       "-1",
+                                       "2147483647",
+                                       "2147483648",
+                                       "-2147483648",
+                                       "9223372036854775807",
+                                       "9223372036854775808",
+                                       "-9223372036854775808",
+                                       "-9223372036854775809",
+                                       "18446744073709551615",
+                                       "18446744073709551616",
+                                       "0.1",
+                                       "1e300",
+                                       "1e-300",
+                                       "4.9e-324",
+                                       "2.2250738585072014e-308",
+                                       "1.7976931348623157e308",
+                                       "1e309",
+                                       "-1e-400",
+                                       "123.456e-7",
+                                       "1E+2",
+                                       "00012",
+                                       "-",
+                                       "1.",
+                                       "1e",
+                                       "1e+",
+                                       "-.5",
+                                       "1.5x",
+                                       "0.30000000000000004"};
+    std::mt19937_64 rng(12345);
+    for (int i = 0; i < 20000; ++i) {
+        std::string t;
+        if (rng() & 1)
+            t += '-';
+        t += std::to_string(rng() % 1000000000);
+        if (rng() % 3)
+            t += "." + std::to_string(rng());
+        if (rng() % 3 == 0)
+            t += std::string("e") + (rng() & 1 ? "-" : "+") + std::to_string(rng() % 330);
+        tokens.push_back(t);
+    }
+    for (const std::string &t : tokens) {
+        vexl::CFields ours, reference;
+        vexl::detail::decodeNumberToken(t.data(), t.size(), ours);
+        vexl::atonInField(t.data(), unsigned(t.size()), reference);
+        ASSERT_EQ(ours.getDT(), reference.getDT()) << t;
+        ASSERT_EQ(ours.getValueRef().m_ullValue, reference.getValueRef().m_ullValue) << t;
+    }
+}
+
+} // namespace
