@@ -17,7 +17,8 @@
 /// 6. "sizedef4mul": marks the size field; parsing and checking read the size from it.
 /// 7. "sizeset4mul": making pads this field's bytes to a multiple of 4 with 0xFF and writes the
 ///    unpadded length into the paired size field; parsing and checking read the size rounded up
-///    to a multiple of 4 as this field's length.
+///    to a multiple of 4 as this field's length. The pad stays in the field's value: set the
+///    value again before making the next packet, or the pad is counted as data.
 ///
 /// A marker (4 or 6) and its partner (5 or 7) pair by keyword slot and option digit; the partner
 /// must come after the marker in the packet. In the text notation the keywords are written inside a

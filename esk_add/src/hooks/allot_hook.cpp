@@ -104,15 +104,18 @@ int allotPaddedLength(CFields &a_tField, tPacketExpInfo a_tExp, std::string &a_s
 
     if (l_uCurrent == l_uiNatural)
         return ESK_DONE;
-    l_tSizeField.setValue(static_cast<unsigned long long>(l_uiNatural), vexl::VK_Actual);
-    const std::string l_strBytes = l_tSizeField.pkt_Make4OneSelf(false);
-    if (l_strBytes.empty())
-        return ESK_DONE;
-    // The size field's new bytes replace its old ones only where they fit inside the packet.
+    // The size field's new bytes are made from a copy first: they replace its old bytes only
+    // where they fit inside the packet, and the field takes the new value only then.
+    vexl::CFields l_tResized(l_tSizeField);
+    l_tResized.setValue(static_cast<unsigned long long>(l_uiNatural), vexl::VK_Actual);
+    const std::string l_strBytes = l_tResized.pkt_Make4OneSelf(false);
     const uint64_t l_uAt = l_pMarker->uValue;
-    if (l_uAt > a_strPacket.size() || l_strBytes.size() > a_strPacket.size() - l_uAt)
-        return ESK_FAILED;
-    a_strPacket.replace(size_t(l_uAt), l_strBytes.size(), l_strBytes);
+    if (!l_strBytes.empty()) {
+        if (l_uAt > a_strPacket.size() || l_strBytes.size() > a_strPacket.size() - l_uAt)
+            return ESK_FAILED;
+        a_strPacket.replace(size_t(l_uAt), l_strBytes.size(), l_strBytes);
+    }
+    l_tSizeField.setValue(static_cast<unsigned long long>(l_uiNatural), vexl::VK_Actual);
     return ESK_DONE;
 }
 
