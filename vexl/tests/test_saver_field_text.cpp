@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -120,6 +121,40 @@ TEST(SaverTextFormat, DoublesMatchPrintfSeventeenDigits) {
             check(v);
         check(std::ldexp(double(rng() >> 11), int(rng() % 200) - 100));
     }
+}
+
+TEST(SaverTextFormat, DoublesNearTiesPowersAndShortDecimalsMatchPrintf) {
+    auto check = [](double v) {
+        char buf[64];
+        std::snprintf(buf, sizeof(buf), "%.17g", v);
+        std::string out;
+        detail::appendDouble(out, v);
+        ASSERT_EQ(out, buf);
+    };
+    // Powers of ten and their neighbours, where the decimal exponent changes.
+    for (int e = -320; e <= 308; ++e) {
+        const double p = std::strtod(("1e" + std::to_string(e)).c_str(), nullptr);
+        check(p);
+        check(std::nextafter(p, 0.0));
+        check(std::nextafter(p, 1e309));
+        check(-p);
+    }
+    // Numbers typed with few digits (most data), and 17-digit texts as GeoJSON stores them.
+    std::mt19937_64 rng(5);
+    for (int i = 0; i < 100000; ++i) {
+        const long long mant = static_cast<long long>(rng() % 100000000000000000ULL);
+        const int exp10 = int(rng() % 60) - 30;
+        check(std::strtod((std::to_string(mant) + "e" + std::to_string(exp10)).c_str(), nullptr));
+        check(std::strtod((std::to_string(rng() % 100000) + "." + std::to_string(rng() % 1000)).c_str(),
+                          nullptr));
+    }
+    // Exact binary fractions whose decimal expansion ends in 5 just past the 17th digit (exact
+    // ties, rounded to even), and integers around 2^53.
+    for (int k = 1; k < 70; ++k)
+        for (uint64_t m = 1; m < 2000; m += 37)
+            check(std::ldexp(double((uint64_t(1) << 52) + m), -k));
+    for (uint64_t n = (uint64_t(1) << 53) - 1000; n < (uint64_t(1) << 53) + 1000; ++n)
+        check(double(n));
 }
 
 TEST(SaverTextFormat, SpecialDoublesAndIntegersMatchToString) {

@@ -48,6 +48,7 @@ namespace vexl {
 
 namespace detail {
 class CHfwWriter; // the shared layout engine of the two human-friendly writers
+class COutBuf;    // the writers' output buffer
 } // namespace detail
 
 /// Writer flags: passed by reference through the writing of one field; each step records what
@@ -106,10 +107,10 @@ protected:
     /// left out. A container type records user error -991 and gives "".
     const char *makePEI(E_DataType type, const tPacketExpInfo &exp, unsigned char &flags);
 
-    /// `makePEIandValue` appending straight to `out` (no intermediate string).
-    void appendPEIandValue(std::string &out, const CFields &field, unsigned char &flags);
-    /// `makePEI` appending straight to `out`.
-    void appendPEI(std::string &out, E_DataType type, const tPacketExpInfo &exp, unsigned char &flags);
+    /// `makePEIandValue` appending straight to a writer's output (no intermediate string).
+    void appendPEIandValue(detail::COutBuf &out, const CFields &field, unsigned char &flags);
+    /// `makePEI` appending straight to a writer's output.
+    void appendPEI(detail::COutBuf &out, E_DataType type, const tPacketExpInfo &exp, unsigned char &flags);
 
     unsigned char m_ucSIS;       ///< SIS bits of the call in progress (initially 0x3F)
     unsigned char m_ucCryptType; ///< encryption type of the binary writer (0)
@@ -245,8 +246,8 @@ public:
     std::string saving(const CFields &root, unsigned char sis, const char *password) override;
 
 private:
-    void writeField(const CFields &field);
-    void writeMember(const CFields &field);
+    void writeField(detail::COutBuf &out, const CFields &field);
+    void writeMember(detail::COutBuf &out, const CFields &field);
 
     bool m_bCompatibilityYAML = false;
 };

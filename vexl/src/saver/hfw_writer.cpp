@@ -15,6 +15,16 @@ namespace {
 // The stream writer hands its block to the stream once it holds this many bytes.
 constexpr size_t s_cnFlushSize = 64 * 1024;
 
+// Starts loading the children or the bytes of a field that is about to be written: a tree
+// walk spends most of its time waiting for these blocks.
+inline void prefetchField(const CFields *field) {
+    const E_DataType t = field->getDT();
+    if (t == DT_array || t == DT_fields)
+        __builtin_prefetch(field->getValueRef().m_pFV);
+    else if (t == DT_codelist)
+        __builtin_prefetch(field->getValueRef().m_cpValue);
+}
+
 // Flags that show that something of a field was written (ID, name, expression, value, or the
 // unused 0x20).
 constexpr unsigned char s_cnWrittenMask = 0x3E;
@@ -24,13 +34,13 @@ constexpr unsigned char s_cnWrittenMask = 0x3E;
 // MARK: - Construction
 
 CHfwWriter::CHfwWriter(CSaver4SER_HFW &saver)
-    : m_rSaver(saver), m_rOut(saver.m_strOutput), m_rIndent(saver.m_strIndentString),
+    : m_rSaver(saver), m_tOut(saver.m_strOutput), m_rIndent(saver.m_strIndentString),
       m_strUnit(saver.m_uiIndentSize, ' '), m_rEnds(saver.m_vecValues), m_rScratch(saver.m_strScratch),
       m_rCollect(saver.m_bCollectValues), m_uiLimit(saver.m_uiLineLimit),
       m_cpUnindentFn("vexl::CSaver4SER_HFW::unindent"), m_nUnindentLine(345) {}
 
 CHfwWriter::CHfwWriter(CStreamSaver4SER_HFW &saver, std::ostream &out)
-    : m_rSaver(saver), m_rOut(saver.m_strBlock), m_rIndent(saver.m_strIndentString),
+    : m_rSaver(saver), m_tOut(saver.m_strBlock), m_rIndent(saver.m_strIndentString),
       m_strUnit(saver.m_strIndentUnit), m_rEnds(saver.m_vecValues), m_rScratch(saver.m_strScratch),
       m_rCollect(saver.m_bCollectValues), m_uiLimit(saver.m_uiLineLimit), m_pStream(&out),
       m_pSameLine(&saver.m_bSameLine), m_cpUnindentFn("vexl::CStreamSaver4SER_HFW::unindent"),
@@ -42,8 +52,9 @@ CHfwWriter::CHfwWriter(CStreamSaver4SER_HFW &saver, std::ostream &out)
 // 2. The root's comments ahead, its "#ID " and its name with "=", written directly.
 // 3. The root's value, its comments behind and at the tail, and the final line feed (SCBC 0x04).
 void CHfwWriter::run(const CFields &root, unsigned char sis) {
-    m_rOut.clear();
+    m_tOut.truncate(0);
     m_rIndent.clear();
+    m_strIndentPad.assign(32, ' ');
     m_rCollect = false;
     m_rSaver.m_ucSIS = sis;
     m_ucSIS = sis;
@@ -59,7 +70,7 @@ void CHfwWriter::run(const CFields &root, unsigned char sis) {
     writeField(root, l_ucFlags);
     writeCommentAfterValueOnSameLine(root);
     if (m_rSaver.BC32_Check(SCBC_FINAL_LF))
-        m_rOut.push_back('\n');
+        m_tOut.put('\n');
     if (m_pStream != nullptr) {
         flush();
         *m_pSameLine = false;
@@ -73,19 +84,19 @@ void CHfwWriter::writeHead(const CFields &field, unsigned char &flags, bool root
     if ((m_ucSIS & SIS_ID) && field.getID() != 0) {
         if (!root)
             writeIndent();
-        m_rOut.push_back('#');
-        appendUint(m_rOut, field.getID());
-        m_rOut.push_back(' ');
+        m_tOut.put('#');
+        appendUint(m_tOut, field.getID());
+        m_tOut.put(' ');
         flags |= WF_ID;
     }
     if ((m_ucSIS & SIS_NAME) && field.getNameLen() != 0) {
         if (!root)
             writeIndent();
-        appendQuotedEscaped(m_rOut, field.getName(), field.getNameLen());
+        appendQuotedEscaped(m_tOut, field.getName(), field.getNameLen());
         if (m_bSpacing)
-            m_rOut.append(" =", 2);
+            m_tOut.append(" =", 2);
         else
-            m_rOut.push_back('=');
+            m_tOut.put('=');
         flags |= WF_NAME;
     } else if (!root) {
         writeIndent();
@@ -101,12 +112,12 @@ void CHfwWriter::writeField(const CFields &field, unsigned char &flags) {
         break;
     case DT_fields:
         if (field.getChildCount() == 0)
-            m_rOut.append("{}", 2);
+            m_tOut.append("{}", 2);
         else
             writeFields(field);
         break;
     default:
-        m_rSaver.appendPEIandValue(m_rOut, field, flags);
+        m_rSaver.appendPEIandValue(m_tOut, field, flags);
         break;
     }
 }
@@ -120,6 +131,8 @@ void CHfwWriter::writeFields(const CFields &field) {
     const CFields *const l_pBegin = field.begin();
     const CFields *const l_pLast = field.end() - 1;
     for (const CFields *l_pMember = l_pBegin; l_pMember <= l_pLast; ++l_pMember) {
+        if (l_pMember != l_pLast)
+            prefetchField(l_pMember + 1);
         maybeFlush();
         writeCommentBeforeValue(*l_pMember);
         writeHead(*l_pMember, l_ucFlags, false);
@@ -127,9 +140,9 @@ void CHfwWriter::writeFields(const CFields &field) {
         if (l_pMember == l_pLast) {
             writeCommentAfterValueOnSameLine(*l_pMember);
             if ((l_ucFlags & s_cnWrittenMask) == 0)
-                m_rOut.push_back('\n');
+                m_tOut.put('\n');
         } else {
-            m_rOut.push_back(',');
+            m_tOut.put(',');
             writeCommentAfterValueOnSameLine(*l_pMember);
         }
     }
@@ -150,7 +163,7 @@ void CHfwWriter::writeFields(const CFields &field) {
 void CHfwWriter::writeArray(const CFields &field) {
     const unsigned int n = field.getChildCount();
     if (n == 0) {
-        m_rOut.append("[]", 2);
+        m_tOut.append("[]", 2);
         return;
     }
     const CFields *const l_pElems = field.begin();
@@ -163,20 +176,22 @@ void CHfwWriter::writeArray(const CFields &field) {
 
     unsigned int l_uiMeasured = 0; // elements whose text is in m_rScratch
     if (!l_bMulti) {
-        const size_t l_uiStart = m_rOut.size();
+        const size_t l_uiStart = m_tOut.size();
         const size_t l_uiSepLen = m_bSpacing ? 2 : 1;
-        m_rOut.append("[ ", 2);
+        m_tOut.append("[ ", 2);
         m_rEnds.clear();
         m_rCollect = true;
         uint64_t l_ullWidth = uint64_t(2) * n + 2;
         for (unsigned int i = 0; i < n; ++i) {
+            if (i + 1 < n)
+                prefetchField(l_pElems + i + 1);
             if (i != 0)
-                m_rOut.append(", ", l_uiSepLen);
-            const size_t l_uiBegin = m_rOut.size();
+                m_tOut.append(", ", l_uiSepLen);
+            const size_t l_uiBegin = m_tOut.size();
             unsigned char l_ucFlags = 0;
             writeField(l_pElems[i], l_ucFlags);
-            m_rEnds.push_back(uint32_t(m_rOut.size() - l_uiStart));
-            l_ullWidth += m_rOut.size() - l_uiBegin;
+            m_rEnds.push_back(uint32_t(m_tOut.size() - l_uiStart));
+            l_ullWidth += m_tOut.size() - l_uiBegin;
             if (hasCommentForValue(l_pElems[i]) || l_ullWidth >= m_uiLimit) {
                 l_bMulti = true;
                 l_uiMeasured = i + 1;
@@ -186,12 +201,12 @@ void CHfwWriter::writeArray(const CFields &field) {
         m_rCollect = false;
         if (!l_bMulti) {
             m_rEnds.clear();
-            m_rOut.append(" ]", 2);
+            m_tOut.append(" ]", 2);
             return;
         }
         // Keep the measured texts (with their separators) and take them off the output.
-        m_rScratch.assign(m_rOut, l_uiStart, std::string::npos);
-        m_rOut.resize(l_uiStart);
+        m_rScratch.assign(m_tOut.data() + l_uiStart, m_tOut.size() - l_uiStart);
+        m_tOut.truncate(l_uiStart);
     }
 
     writeWithIndent("[", 1);
@@ -200,28 +215,30 @@ void CHfwWriter::writeArray(const CFields &field) {
     const size_t l_uiSepLen = m_bSpacing ? 2 : 1;
     for (unsigned int i = 0; i < n; ++i) {
         const CFields &e = l_pElems[i];
+        if (i + 1 < n)
+            prefetchField(l_pElems + i + 1);
         maybeFlush();
         l_ucFlags = 0;
         writeCommentBeforeValue(e);
         writeIndent();
         if (i < l_uiMeasured) {
             const size_t l_uiBegin = (i == 0) ? 2 : m_rEnds[i - 1] + l_uiSepLen;
-            m_rOut.append(m_rScratch, l_uiBegin, m_rEnds[i] - l_uiBegin);
+            m_tOut.append(m_rScratch.data() + l_uiBegin, m_rEnds[i] - l_uiBegin);
         } else {
             writeField(e, l_ucFlags);
         }
         if (i + 1 < n) {
-            m_rOut.push_back(',');
+            m_tOut.put(',');
             writeCommentAfterValueOnSameLine(e);
         }
     }
     m_rEnds.clear();
     writeCommentAfterValueOnSameLine(l_pElems[n - 1]);
     if ((l_ucFlags & s_cnWrittenMask) == 0)
-        m_rOut.push_back('\n');
+        m_tOut.put('\n');
     unindent();
     writeIndent();
-    m_rOut.push_back(']');
+    m_tOut.put(']');
 }
 
 // MARK: - Primitives
@@ -233,34 +250,51 @@ void CHfwWriter::writeArray(const CFields &field) {
 // member's value goes to a new line after "#ID ".
 void CHfwWriter::writeIndent() {
     if (m_pStream == nullptr) {
-        if (!m_rOut.empty()) {
-            const char c = m_rOut.back();
+        if (!m_tOut.empty()) {
+            const char c = m_tOut.back();
             if (c == ' ')
                 return;
             if (c != '\n')
-                m_rOut.push_back('\n');
+                m_tOut.put('\n');
         }
-        m_rOut += m_rIndent;
+        putIndentation();
         return;
     }
     if (*m_pSameLine && m_ullSameLineAt == written())
         return;
     const char c = lastChar();
     if (c != '\0' && c != '\n')
-        m_rOut.push_back('\n');
-    m_rOut += m_rIndent;
+        m_tOut.put('\n');
+    putIndentation();
     *m_pSameLine = true;
     m_ullSameLineAt = written();
 }
 
 void CHfwWriter::writeWithIndent(const char *text, size_t length) {
     writeIndent();
-    m_rOut.append(text, length);
+    m_tOut.append(text, length);
+}
+
+// The indentation is copied in 16-byte pieces from a padded copy, which covers the bytes the
+// last piece reads beyond it.
+void CHfwWriter::putIndentation() {
+    const size_t n = m_rIndent.size();
+    char *p = m_tOut.reserve(n + 16);
+    const char *l_cpPad = m_strIndentPad.data();
+    for (size_t i = 0; i < n; i += 16)
+        std::memcpy(p + i, l_cpPad + i, 16);
+    m_tOut.commit(p + n);
+}
+
+void CHfwWriter::indent() {
+    m_rIndent += m_strUnit;
+    m_strIndentPad.assign(m_rIndent).append(32, ' ');
 }
 
 void CHfwWriter::unindent() {
     if (m_rIndent.size() >= m_strUnit.size()) {
         m_rIndent.resize(m_rIndent.size() - m_strUnit.size());
+        m_strIndentPad.assign(m_rIndent).append(32, ' ');
         return;
     }
     m_rSaver.setUserError(-999, "[%s#%d] m_strIndentString.size(%u) < m_strIndentUnit.size(%u)",
@@ -284,15 +318,15 @@ void CHfwWriter::writeCommentBeforeValue(const CFields &field) {
     while (p < l_pEnd) {
         const char *l_pLF = static_cast<const char *>(std::memchr(p, '\n', size_t(l_pEnd - p)));
         if (l_pLF == nullptr) {
-            m_rOut.append(p, size_t(l_pEnd - p));
+            m_tOut.append(p, size_t(l_pEnd - p));
             break;
         }
-        m_rOut.append(p, size_t(l_pLF + 1 - p));
+        m_tOut.append(p, size_t(l_pLF + 1 - p));
         p = l_pLF + 1;
         if (p < l_pEnd && *p == '/')
             writeIndent();
     }
-    m_rOut.push_back('\n');
+    m_tOut.put('\n');
 }
 
 // The comment behind a field after one space; the tail comment on a line of its own. A comment
@@ -303,32 +337,32 @@ void CHfwWriter::writeCommentAfterValueOnSameLine(const CFields &field) {
         return;
     if (field.hasComment(CP_Behind)) {
         const unsigned int n = field.getCommentLen(CP_Behind);
-        m_rOut.push_back(' ');
-        m_rOut.append(field.getCommentPtr(CP_Behind), n);
+        m_tOut.put(' ');
+        m_tOut.append(field.getCommentPtr(CP_Behind), n);
         if (n != 0 && field.getCommentPtr(CP_Behind)[n - 1] == ' ')
-            m_rOut.push_back('\n');
+            m_tOut.put('\n');
     }
     if (field.hasComment(CP_Tail)) {
-        m_rOut.push_back('\n');
-        m_rOut.append(field.getCommentPtr(CP_Tail), field.getCommentLen(CP_Tail));
-        m_rOut.push_back('\n');
+        m_tOut.put('\n');
+        m_tOut.append(field.getCommentPtr(CP_Tail), field.getCommentLen(CP_Tail));
+        m_tOut.put('\n');
     }
 }
 
 // MARK: - Stream bookkeeping
 
 void CHfwWriter::maybeFlush() {
-    if (m_pStream != nullptr && m_rOut.size() >= s_cnFlushSize)
+    if (m_pStream != nullptr && m_tOut.size() >= s_cnFlushSize)
         flush();
 }
 
 void CHfwWriter::flush() {
-    if (m_rOut.empty())
+    if (m_tOut.empty())
         return;
-    m_pStream->write(m_rOut.data(), std::streamsize(m_rOut.size()));
-    m_ullFlushed += m_rOut.size();
-    m_cFlushedLast = m_rOut.back();
-    m_rOut.clear();
+    m_pStream->write(m_tOut.data(), std::streamsize(m_tOut.size()));
+    m_ullFlushed += m_tOut.size();
+    m_cFlushedLast = m_tOut.back();
+    m_tOut.truncate(0);
 }
 
 } // namespace vexl::detail

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "saver/text_format.h"
 #include "vexl/savers.h"
 
 namespace vexl::detail {
@@ -31,22 +32,24 @@ private:
 
     // MARK: - Primitives
     void writeIndent();
+    void putIndentation();
     void writeWithIndent(const char *text, size_t length);
-    void indent() { m_rIndent += m_strUnit; }
+    void indent();
     void unindent();
     void writeCommentBeforeValue(const CFields &field);
     void writeCommentAfterValueOnSameLine(const CFields &field);
     static bool hasCommentForValue(const CFields &field) noexcept;
 
     // MARK: - Stream bookkeeping
-    uint64_t written() const noexcept { return m_ullFlushed + m_rOut.size(); }
-    char lastChar() const noexcept { return m_rOut.empty() ? m_cFlushedLast : m_rOut.back(); }
+    uint64_t written() const noexcept { return m_ullFlushed + m_tOut.size(); }
+    char lastChar() const noexcept { return m_tOut.empty() ? m_cFlushedLast : m_tOut.back(); }
     void maybeFlush();
     void flush();
 
     ISaver &m_rSaver;
-    std::string &m_rOut;               // document (string writer) or pending block (stream writer)
+    COutBuf m_tOut;                    // document (string writer) or pending block (stream writer)
     std::string &m_rIndent;            // current indentation
+    std::string m_strIndentPad;        // the indentation followed by 32 bytes of padding
     std::string m_strUnit;             // one indentation level
     std::vector<uint32_t> &m_rEnds;    // end offsets of measured element texts
     std::string &m_rScratch;           // element texts of an array that turned multi-line

@@ -144,10 +144,10 @@ const char *ISaver::makePEI(E_DataType type, const tPacketExpInfo &exp, unsigned
     return m_szPEI;
 }
 
-void ISaver::appendPEI(std::string &out, E_DataType type, const tPacketExpInfo &exp, unsigned char &flags) {
-    char l_acBuf[256];
-    const unsigned int n = formatPEI(l_acBuf, type, exp, flags);
-    out.append(l_acBuf, n);
+void ISaver::appendPEI(detail::COutBuf &out, E_DataType type, const tPacketExpInfo &exp,
+                       unsigned char &flags) {
+    char *p = out.reserve(256);
+    out.commit(p + formatPEI(p, type, exp, flags));
 }
 
 // MARK: - Scalar field text (Protected)
@@ -157,7 +157,7 @@ void ISaver::appendPEI(std::string &out, E_DataType type, const tPacketExpInfo &
 //    selects the second value (SCBC 0x08, when there is one) or is left out.
 // 3. A space between what was written and the value (human-friendly spacing).
 // 4. The value of the selected slot.
-void ISaver::appendPEIandValue(std::string &out, const CFields &field, unsigned char &flags) {
+void ISaver::appendPEIandValue(detail::COutBuf &out, const CFields &field, unsigned char &flags) {
     const E_DataType l_eType = field.getDT();
     if (l_eType == DT_array || l_eType == DT_fields) {
         setUserError(-991, "[%s#%d] '%s' data type was not supported", "vexl::ISaver::makePEIandValue", 54,
@@ -170,7 +170,7 @@ void ISaver::appendPEIandValue(std::string &out, const CFields &field, unsigned 
         tPacketExpInfo l_tExp = field.pkt_GetExp();
         if (!CFields::pkt_IsNullExp(l_tExp)) {
             if ((l_uiSIS & SIS_SPACING) && (flags & (WF_ID | WF_NAME)))
-                out.push_back(' ');
+                out.put(' ');
             const unsigned int l_uiSKI = l_tExp.uSKI();
             if (l_tExp.uSkiKind() == 0 && (l_uiSKI == detail::IKW_fix || l_uiSKI == detail::IKW_valid) &&
                 !field.isEqualDualValue()) {
@@ -190,7 +190,7 @@ void ISaver::appendPEIandValue(std::string &out, const CFields &field, unsigned 
         return;
     if ((l_uiSIS & SIS_SPACING) && (BC32_Check(SCBC_NULL_WORD) || l_eType != DT_null) &&
         (flags & (WF_ID | WF_NAME | WF_PKTEXP)))
-        out.push_back(' ');
+        out.put(' ');
 
     const uMultiValue &l_rVal = field.getValueRef(l_eSlot);
     switch (field.getDT(l_eSlot)) {
@@ -233,7 +233,10 @@ void ISaver::appendPEIandValue(std::string &out, const CFields &field, unsigned 
 
 std::string ISaver::makePEIandValue(const CFields &field, unsigned char &flags) {
     m_strWork.clear();
-    appendPEIandValue(m_strWork, field, flags);
+    {
+        detail::COutBuf l_tOut(m_strWork);
+        appendPEIandValue(l_tOut, field, flags);
+    }
     return m_strWork;
 }
 

@@ -15,9 +15,13 @@ std::string CSaver4SER_PKT::saving(const CFields &root, unsigned char sis, const
     const size_t l_uiLast = m_strOutput.capacity();
     m_strOutput.clear();
     m_ucSIS = static_cast<unsigned char>(sis & ~SIS_SPACING);
-    writeMember(root);
-    if (BC32_Check(SCBC_FINAL_LF))
-        m_strOutput.push_back('\n');
+    {
+        detail::COutBuf l_tOut(m_strOutput);
+        writeMember(l_tOut, root);
+        if (BC32_Check(SCBC_FINAL_LF))
+            l_tOut.put('\n');
+    }
+    // The document is handed over; the next call starts with room for one of the same size.
     std::string l_strDoc = std::move(m_strOutput);
     m_strOutput = std::string();
     m_strOutput.reserve(l_uiLast < l_strDoc.size() ? l_strDoc.size() : l_uiLast);
@@ -27,57 +31,59 @@ std::string CSaver4SER_PKT::saving(const CFields &root, unsigned char sis, const
 // "#ID", the quoted name with "=" (or "= "), then the value. After an ID without a name, a
 // value that begins with a digit is preceded by a lone "=": the loader would otherwise read its
 // digits as more digits of the ID.
-void CSaver4SER_PKT::writeMember(const CFields &field) {
+void CSaver4SER_PKT::writeMember(detail::COutBuf &out, const CFields &field) {
     bool l_bIdOnly = false;
     if ((m_ucSIS & SIS_ID) && field.getID() != 0) {
-        m_strOutput.push_back('#');
-        detail::appendUint(m_strOutput, field.getID());
+        out.put('#');
+        detail::appendUint(out, field.getID());
         l_bIdOnly = true;
     }
     if ((m_ucSIS & SIS_NAME) && field.getNameLen() != 0) {
-        detail::appendQuotedEscaped(m_strOutput, field.getName(), field.getNameLen());
+        detail::appendQuotedEscaped(out, field.getName(), field.getNameLen());
         if (m_bCompatibilityYAML)
-            m_strOutput.append("= ", 2);
+            out.append("= ", 2);
         else
-            m_strOutput.push_back('=');
+            out.put('=');
         l_bIdOnly = false;
     }
-    const size_t l_uiAt = m_strOutput.size();
-    writeField(field);
-    if (l_bIdOnly && m_strOutput.size() > l_uiAt) {
-        const auto c = static_cast<unsigned char>(m_strOutput[l_uiAt]);
+    const size_t l_uiAt = out.size();
+    writeField(out, field);
+    if (l_bIdOnly && out.size() > l_uiAt) {
+        const auto c = static_cast<unsigned char>(out.data()[l_uiAt]);
         if (c >= '0' && c <= '9')
-            m_strOutput.insert(l_uiAt, 1, '=');
+            out.insert(l_uiAt, '=');
     }
 }
 
-void CSaver4SER_PKT::writeField(const CFields &field) {
+void CSaver4SER_PKT::writeField(detail::COutBuf &out, const CFields &field) {
     switch (field.getDT()) {
     case DT_array: {
-        m_strOutput.push_back('[');
+        out.put('[');
+        const CFields *const l_pBegin = field.begin();
         const CFields *const l_pEnd = field.end();
-        for (const CFields *e = field.begin(); e != l_pEnd; ++e) {
-            if (e != field.begin())
-                m_strOutput.push_back(',');
-            writeField(*e);
+        for (const CFields *e = l_pBegin; e != l_pEnd; ++e) {
+            if (e != l_pBegin)
+                out.put(',');
+            writeField(out, *e);
         }
-        m_strOutput.push_back(']');
+        out.put(']');
         break;
     }
     case DT_fields: {
-        m_strOutput.push_back('{');
+        out.put('{');
+        const CFields *const l_pBegin = field.begin();
         const CFields *const l_pEnd = field.end();
-        for (const CFields *m = field.begin(); m != l_pEnd; ++m) {
-            if (m != field.begin())
-                m_strOutput.push_back(',');
-            writeMember(*m);
+        for (const CFields *m = l_pBegin; m != l_pEnd; ++m) {
+            if (m != l_pBegin)
+                out.put(',');
+            writeMember(out, *m);
         }
-        m_strOutput.push_back('}');
+        out.put('}');
         break;
     }
     default: {
         unsigned char l_ucFlags = 0;
-        appendPEIandValue(m_strOutput, field, l_ucFlags);
+        appendPEIandValue(out, field, l_ucFlags);
         break;
     }
     }

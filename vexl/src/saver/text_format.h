@@ -1,26 +1,86 @@
 #pragma once
-// Appending text forms of values, used on the writers' hot paths. Each function appends to the
-// caller's string, so a whole document is built without temporary strings. The results are
-// byte for byte those of the public `ToString` and `ToQuotedEscapeString` forms.
+// Output buffer and appending text forms of values, used on the writers' hot paths. The
+// results are byte for byte those of the public `ToString` and `ToQuotedEscapeString` forms.
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 
 namespace vexl::detail {
 
+/// Appends to a caller's std::string through a raw pointer. While the buffer is in use the
+/// string is longer than the text written (its tail is room, not text); `finish` trims it to
+/// the text. Writers reserve the worst case of an item, write it with plain stores and commit
+/// the end pointer.
+class COutBuf {
+public:
+    /// Writes after the current content of `str`.
+    explicit COutBuf(std::string &str) noexcept : m_rStr(str), m_uiPos(str.size()) {}
+    COutBuf(const COutBuf &) = delete;
+    COutBuf &operator=(const COutBuf &) = delete;
+    ~COutBuf() { finish(); }
+
+    /// Room for at least `n` more bytes; returns where the next byte goes.
+    char *reserve(size_t n) {
+        if (m_rStr.size() - m_uiPos < n)
+            grow(n);
+        return m_rStr.data() + m_uiPos;
+    }
+    /// Marks the bytes up to `end` (from the last `reserve`) as written.
+    void commit(const char *end) noexcept { m_uiPos = size_t(end - m_rStr.data()); }
+
+    void put(char c) {
+        *reserve(1) = c;
+        ++m_uiPos;
+    }
+    void append(const char *text, size_t n) {
+        std::memcpy(reserve(n), text, n);
+        m_uiPos += n;
+    }
+    void append(const std::string &text) { append(text.data(), text.size()); }
+
+    size_t size() const noexcept { return m_uiPos; }
+    bool empty() const noexcept { return m_uiPos == 0; }
+    char back() const noexcept { return m_rStr[m_uiPos - 1]; }
+    const char *data() const noexcept { return m_rStr.data(); }
+    /// Drops the text after `size` bytes.
+    void truncate(size_t size) noexcept { m_uiPos = size; }
+    /// Inserts one byte at `at`, moving the text after it.
+    void insert(size_t at, char c) {
+        reserve(1);
+        std::memmove(m_rStr.data() + at + 1, m_rStr.data() + at, m_uiPos - at);
+        m_rStr[at] = c;
+        ++m_uiPos;
+    }
+    /// Trims the string to the text written.
+    void finish() { m_rStr.resize(m_uiPos); }
+
+private:
+    void grow(size_t n);
+
+    std::string &m_rStr;
+    size_t m_uiPos;
+};
+
 /// Appends `length` bytes of `text` in double quotes with the escapes of the notation:
 /// \b \t \n \f \r \" \\ and "\xHH" (upper-case) for every other byte below 0x20 or above 0x7E,
 /// zero bytes included. `text` need not be zero-terminated.
-void appendQuotedEscaped(std::string &out, const char *text, size_t length);
+void appendQuotedEscaped(COutBuf &out, const char *text, size_t length);
 
 /// Appends 17 significant digits of `value` ("%.17g" in the "C" locale); NaN "null",
 /// infinities "1e+9999" and "-1e+9999".
-void appendDouble(std::string &out, double value);
+void appendDouble(COutBuf &out, double value);
 
 /// Appends the decimal digits of `value`, with "-" in front of negative values.
-void appendSint(std::string &out, long long value);
+void appendSint(COutBuf &out, long long value);
 
 /// Appends the decimal digits of `value`.
+void appendUint(COutBuf &out, unsigned long long value);
+
+/// The same forms appended to a plain string.
+void appendQuotedEscaped(std::string &out, const char *text, size_t length);
+void appendDouble(std::string &out, double value);
+void appendSint(std::string &out, long long value);
 void appendUint(std::string &out, unsigned long long value);
 
 } // namespace vexl::detail
