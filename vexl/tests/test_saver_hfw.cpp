@@ -282,3 +282,26 @@ TEST(SaverHFW, StreamInsertionThrowsAfterPrintingAnError) {
               "[vexl::operator <<#130] saver: [vexl::ISaver::makePEI#88] '6' was invalid index of internal "
               "keyword\n");
 }
+
+TEST(SaverHFW, IndentationUnitsOfAnyText) {
+    CFields root(DT_fields);
+    root.addChildRef("a").addChildRef("b").addChildRef("c") = 1;
+    CStreamSaver4SER_HFW tabs("\t");
+    std::ostringstream out;
+    tabs.saving(out, root, SIS_CONFIG, "");
+    EXPECT_EQ(out.str(), "{\n\t\"a\" =\n\t{\n\t\t\"b\" =\n\t\t{\n\t\t\t\"c\" = 1\n\t\t}\n\t}\n}");
+    CSaver4SER_HFW four(4), none(0);
+    EXPECT_EQ(
+        four.saving(root, SIS_CONFIG, ""),
+        "{\n    \"a\" =\n    {\n        \"b\" =\n        {\n            \"c\" = 1\n        }\n    }\n}");
+    EXPECT_EQ(none.saving(root, SIS_CONFIG, ""), "{\n\"a\" =\n{\n\"b\" =\n{\n\"c\" = 1\n}\n}\n}");
+    // Deep nesting lengthens the indentation beyond any fixed buffer.
+    CFields deep(DT_fields);
+    CFields *cur = &deep;
+    for (int i = 0; i < 40; ++i)
+        cur = &cur->addChildRef("d");
+    *cur = 5;
+    const std::string text = four.saving(deep, SIS_CONFIG, "");
+    EXPECT_NE(text.find(std::string(160, ' ') + "\"d\" = 5"), std::string::npos);
+    EXPECT_FALSE(four.isError());
+}

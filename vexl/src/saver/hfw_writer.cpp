@@ -54,7 +54,8 @@ CHfwWriter::CHfwWriter(CStreamSaver4SER_HFW &saver, std::ostream &out)
 void CHfwWriter::run(const CFields &root, unsigned char sis) {
     m_tOut.truncate(0);
     m_rIndent.clear();
-    m_strIndentPad.assign(32, ' ');
+    m_strIndentPad.clear();
+    growIndentPad();
     m_rCollect = false;
     m_rSaver.m_ucSIS = sis;
     m_ucSIS = sis;
@@ -275,8 +276,7 @@ void CHfwWriter::writeWithIndent(const char *text, size_t length) {
     m_tOut.append(text, length);
 }
 
-// The indentation is copied in 16-byte pieces from a padded copy, which covers the bytes the
-// last piece reads beyond it.
+// The indentation is copied in 16-byte pieces from the run of units.
 void CHfwWriter::putIndentation() {
     const size_t n = m_rIndent.size();
     char *p = m_tOut.reserve(n + 16);
@@ -286,15 +286,25 @@ void CHfwWriter::putIndentation() {
     m_tOut.commit(p + n);
 }
 
+// The indentation is a prefix of a run of indentation units; the run is lengthened when the
+// nesting goes deeper, and always has room for the last 16-byte piece.
 void CHfwWriter::indent() {
     m_rIndent += m_strUnit;
-    m_strIndentPad.assign(m_rIndent).append(32, ' ');
+    growIndentPad();
+}
+
+void CHfwWriter::growIndentPad() {
+    while (m_strIndentPad.size() < m_rIndent.size() + 32) {
+        if (m_strUnit.empty())
+            m_strIndentPad.append(32, ' ');
+        else
+            m_strIndentPad += m_strUnit;
+    }
 }
 
 void CHfwWriter::unindent() {
     if (m_rIndent.size() >= m_strUnit.size()) {
         m_rIndent.resize(m_rIndent.size() - m_strUnit.size());
-        m_strIndentPad.assign(m_rIndent).append(32, ' ');
         return;
     }
     m_rSaver.setUserError(-999, "[%s#%d] m_strIndentString.size(%u) < m_strIndentUnit.size(%u)",

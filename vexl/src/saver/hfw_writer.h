@@ -33,6 +33,7 @@ private:
     // MARK: - Primitives
     void writeIndent();
     void putIndentation();
+    void growIndentPad();
     void writeWithIndent(const char *text, size_t length);
     void indent();
     void unindent();
@@ -49,7 +50,7 @@ private:
     ISaver &m_rSaver;
     COutBuf m_tOut;                    // document (string writer) or pending block (stream writer)
     std::string &m_rIndent;            // current indentation
-    std::string m_strIndentPad;        // the indentation followed by 32 bytes of padding
+    std::string m_strIndentPad;        // indentation units repeated, 32 bytes longer than the indentation
     std::string m_strUnit;             // one indentation level
     std::vector<uint32_t> &m_rEnds;    // end offsets of measured element texts
     std::string &m_rScratch;           // element texts of an array that turned multi-line
