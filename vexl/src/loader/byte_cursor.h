@@ -6,7 +6,9 @@
 // property of this one small file: every access compares against the end first, and a read at
 // the end yields -1 instead of a byte. Bytes are returned as unsigned values (0 to 255).
 
+#include <bit>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 namespace vexl::detail {
@@ -54,13 +56,17 @@ public:
 
     /// Skips space, TAB, CR and LF.
     void skipBlanks() noexcept {
-        while (m_pCur < m_pEnd && isBlank(static_cast<unsigned char>(*m_pCur)))
-            ++m_pCur;
+        const char *p = m_pCur;
+        while (p < m_pEnd && isBlank(static_cast<unsigned char>(*p)))
+            ++p;
+        m_pCur = p;
     }
     /// Skips decimal digits.
     void skipDigits() noexcept {
-        while (m_pCur < m_pEnd && isDigit(static_cast<unsigned char>(*m_pCur)))
-            ++m_pCur;
+        const char *p = m_pCur;
+        while (p < m_pEnd && isDigit(static_cast<unsigned char>(*p)))
+            ++p;
+        m_pCur = p;
     }
     /// When the next `n` bytes are `text`, moves past them and returns true; otherwise stays.
     bool match(const char *text, size_t n) noexcept {
@@ -107,31 +113,48 @@ public:
     /// quote, or null when the text ends first (a backslash makes the next byte part of the
     /// string whatever it is). `escaped` tells whether the body holds a backslash.
     ///
-    /// Each byte is looked at a bounded number of times: the quote found last is kept until the
-    /// scan passes it, so a long run of escapes does not rescan the rest of the text.
+    /// Eight bytes are tested at a time for '"' or '\\' while eight remain (loaded with memcpy,
+    /// never past the end); each byte is looked at once.
     const char *scanStringBody(bool &escaped) const noexcept {
         escaped = false;
         const char *p = m_pCur;
-        const char *quote = static_cast<const char *>(std::memchr(p, '"', size_t(m_pEnd - p)));
-        if (quote == nullptr)
-            return nullptr;
         for (;;) {
-            const char *bs = static_cast<const char *>(std::memchr(p, '\\', size_t(quote - p)));
-            if (bs == nullptr)
-                return quote;
+            p = findQuoteOrBackslash(p);
+            if (p == nullptr)
+                return nullptr;
+            if (*p == '"')
+                return p;
             escaped = true;
-            if (m_pEnd - bs < 2)
+            if (m_pEnd - p < 2)
                 return nullptr; // a backslash as the very last byte
-            p = bs + 2;
-            if (p > quote) {
-                quote = static_cast<const char *>(std::memchr(p, '"', size_t(m_pEnd - p)));
-                if (quote == nullptr)
-                    return nullptr;
-            }
+            p += 2;
         }
     }
 
 private:
+    // The first '"' or '\\' in [p, end), or null.
+    const char *findQuoteOrBackslash(const char *p) const noexcept {
+        if constexpr (std::endian::native == std::endian::little) {
+            constexpr uint64_t ones = 0x0101010101010101u;
+            constexpr uint64_t highs = 0x8080808080808080u;
+            while (m_pEnd - p >= 8) {
+                uint64_t word;
+                std::memcpy(&word, p, 8);
+                const uint64_t q = word ^ (ones * '"');
+                const uint64_t b = word ^ (ones * '\\');
+                // A zero byte in q or b marks a hit; the lowest marked byte is exact.
+                const uint64_t hit = (((q - ones) & ~q) | ((b - ones) & ~b)) & highs;
+                if (hit != 0)
+                    return p + (std::countr_zero(hit) >> 3);
+                p += 8;
+            }
+        }
+        for (; p < m_pEnd; ++p)
+            if (*p == '"' || *p == '\\')
+                return p;
+        return nullptr;
+    }
+
     const char *m_pBegin = nullptr;
     const char *m_pEnd = nullptr;
     const char *m_pCur = nullptr;

@@ -12,80 +12,52 @@
 
 namespace vexl::detail {
 
-namespace {
-
-// True when [p, end) is -?digits[.digits][(e|E)[+|-]digits] with at least one digit in each
-// part that is present: the syntax on which from_chars and strtod agree byte for byte.
-bool isWellFormedFloat(const char *p, const char *end) noexcept {
-    CByteCursor cur(p, end);
-    if (cur.peek() == '-')
-        cur.advance();
-    const char *digits = cur.pos();
-    cur.skipDigits();
-    if (cur.pos() == digits)
-        return false;
-    if (cur.peek() == '.') {
-        cur.advance();
-        digits = cur.pos();
-        cur.skipDigits();
-        if (cur.pos() == digits)
-            return false;
-    }
-    if (cur.peek() == 'e' || cur.peek() == 'E') {
-        cur.advance();
-        if (cur.peek() == '+' || cur.peek() == '-')
-            cur.advance();
-        digits = cur.pos();
-        cur.skipDigits();
-        if (cur.pos() == digits)
-            return false;
-    }
-    return cur.atEnd();
-}
-
-} // namespace
-
 void decodeNumberToken(const char *text, size_t length, CFields &field) {
+    // The token is a counted range that the scanner has already bounded: [text, end).
     const char *const end = text + length;
-    CByteCursor cur(text, end);
-    const bool negative = cur.peek() == '-';
+    const char *p = text;
+    const bool negative = p < end && *p == '-';
     if (negative)
-        cur.advance();
+        ++p;
 
-    // Integer path: the signed limit 9223372036854775808 for negative numbers, the unsigned
-    // limit otherwise, with the usual division test before each digit.
-    const uint64_t limit = negative ? uint64_t(1) << 63 : UINT64_MAX;
+    // Integer path: sign and digits only. Up to 18 digits cannot exceed the limits
+    // (9223372036854775808 for negative numbers, 18446744073709551615 otherwise); longer runs are
+    // checked digit by digit.
+    const char *const digits = p;
     uint64_t value = 0;
-    bool fits = true;
-    const char *digits = cur.pos();
-    while (isDigit(cur.peek())) {
-        const unsigned digit = unsigned(cur.peek() - '0');
-        if (value > limit / 10 || (value == limit / 10 && digit > limit % 10)) {
-            fits = false;
-            break;
+    while (p < end && isDigit(static_cast<unsigned char>(*p)))
+        value = value * 10 + unsigned(*p++ - '0');
+    if (p == end && p != digits) {
+        bool fits = true;
+        if (p - digits > 18) {
+            const uint64_t limit = negative ? uint64_t(1) << 63 : UINT64_MAX;
+            value = 0;
+            for (const char *q = digits; q < end && fits; ++q) {
+                const unsigned digit = unsigned(*q - '0');
+                fits = value < limit / 10 || (value == limit / 10 && digit <= limit % 10);
+                value = value * 10 + digit;
+            }
         }
-        value = value * 10 + digit;
-        cur.advance();
-    }
-    if (fits && cur.atEnd() && cur.pos() != digits) {
-        if (negative)
-            field.setValue(static_cast<long long>(0 - value)); // two's complement of the magnitude
-        else if (value <= 2147483647u)
-            field.setValue(static_cast<long long>(value));
-        else
-            field.setValue(static_cast<unsigned long long>(value));
-        return;
-    }
-
-    if (isWellFormedFloat(text, end)) {
-        double d = 0.0;
-        const std::from_chars_result r = std::from_chars(text, end, d, std::chars_format::general);
-        if (r.ec == std::errc() && r.ptr == end) {
-            field.setValue(d);
+        if (fits) {
+            if (negative)
+                field.setValue(static_cast<long long>(0 - value)); // two's complement of the magnitude
+            else if (value <= 2147483647u)
+                field.setValue(static_cast<long long>(value));
+            else
+                field.setValue(static_cast<unsigned long long>(value));
             return;
         }
     }
-    // Odd tokens and values beyond the double range: the specified conversion.
+
+    // Anything else is a double. from_chars rounds exactly as strtod does on every number token
+    // it reads whole; a token it cannot read whole ("-", "1e", "1e+") or a value out of the double
+    // range goes to the specified conversion.
+    double d = 0.0;
+    const std::from_chars_result r = std::from_chars(text, end, d, std::chars_format::general);
+    if (r.ec == std::errc() && r.ptr == end) {
+        field.setValue(d);
+        return;
+    }
     atonInField(text, static_cast<unsigned int>(length), field);
 }
 

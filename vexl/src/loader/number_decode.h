@@ -14,9 +14,9 @@ namespace vexl::detail {
 /// values up to 2147483647) or `DT_uint` (up to 18446744073709551615); anything else is a
 /// `DT_double`.
 ///
-/// Well-formed numbers (-?digits[.digits][(e|E)[+|-]digits]) are converted here: integers
-/// directly, the others with `std::from_chars`, which rounds exactly as `strtod` does. Odd
-/// tokens ("-", "1.", "1e", a value out of the double range) go to `atonInField` itself.
+/// Integers are converted here directly, other numbers that `std::from_chars` reads whole with
+/// it (it rounds exactly as `strtod` does); odd tokens ("-", "1e", "1e+") and values out of the
+/// double range go to `atonInField` itself.
 void decodeNumberToken(const char *text, size_t length, CFields &field);
 
 } // namespace vexl::detail

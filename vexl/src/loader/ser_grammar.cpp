@@ -177,8 +177,8 @@ CSerParser::E_Head CSerParser::loadMemberHead(const tToken &t, bool root, const 
     case TT_assign:
         return E_Head::Value;
     case TT_string: {
-        const tToken next = peekToken();
-        if (next.eType != TT_assign) {
+        const char *assign = assignAfter();
+        if (assign == nullptr) {
             m_cur.setPos(t.pBegin);
             return E_Head::Value;
         }
@@ -193,12 +193,12 @@ CSerParser::E_Head CSerParser::loadMemberHead(const tToken &t, bool root, const 
             name = t.pBegin + 1; // no escapes: the body as it stands
             nameLength = size_t(t.pEnd - t.pBegin) - 2;
         }
-        m_cur.setPos(next.pEnd);
+        m_cur.setPos(assign + 1);
         return E_Head::Named;
     }
     case TT_number: {
-        const tToken next = peekToken();
-        if (next.eType != TT_assign) {
+        const char *assign = assignAfter();
+        if (assign == nullptr) {
             m_cur.setPos(t.pBegin);
             return E_Head::Value;
         }
@@ -209,7 +209,7 @@ CSerParser::E_Head CSerParser::loadMemberHead(const tToken &t, bool root, const 
         numberName(t, m_strName);
         name = m_strName.data();
         nameLength = m_strName.size();
-        m_cur.setPos(next.pEnd);
+        m_cur.setPos(assign + 1);
         return E_Head::Named;
     }
     default:

@@ -2,26 +2,23 @@
 // The text notation parser behind CLoader4SER.
 //
 // Three layers: the bounded byte cursor (byte_cursor.h) at the bottom; the tokenizer
-// (ser_tokenizer.cpp: `scanToken` classifies the next token without side effects, `loadToken`
-// adds what the loader does on the way: packet expressions and comment collection); and the
-// tree builder (ser_grammar.cpp), one member per grammar construct with its rule above it.
+// (ser_tokens.h: `scanSerToken` classifies the next token without side effects; `loadToken` below
+// adds what the loader does on the way: packet expressions and comment collection, whose cold
+// parts live in ser_tokenizer.cpp); and the tree builder (ser_grammar.cpp), one member per
+// grammar construct with its rule above it.
 //
 // The parser works on the state of its CLoader4SER (field stack, error list, comment state);
 // the reading position lives here and is handed back to the loader when the load ends.
 
+#include <climits>
+#include <cstddef>
 #include <string>
 
 #include "loader/byte_cursor.h"
+#include "loader/ser_tokens.h"
 #include "vexl/loaders.h"
 
 namespace vexl::detail {
-
-/// A token with what the tokenizer learnt about it on the way.
-struct tToken : tTokenInfo {
-    /// TT_string: the body holds a backslash. TT_peiOpen: the whole expression was collected
-    /// (otherwise the token is the single "(").
-    bool bFlag;
-};
 
 class CSerParser {
 public:
@@ -37,13 +34,16 @@ public:
 private:
     // MARK: - Tokens (ser_tokenizer.cpp)
 
-    /// Classifies the token at `cur` (after blanks) and moves `cur` past it; no side effects.
-    static tToken scanToken(CByteCursor &cur) noexcept;
     /// The next token, with side effects: "{", "}", "[", "]" and "," forbid a packet expression,
     /// "(" collects one when allowed, comments are collected when requested.
     tToken loadToken();
-    /// The next token without moving or any side effect (the one-token lookahead).
-    tToken peekToken() const noexcept;
+    /// The one-token lookahead, which only ever asks for "=": its position when the next token
+    /// is "=", else null. Nothing moves and nothing is collected.
+    const char *assignAfter() const noexcept {
+        CByteCursor ahead = m_cur;
+        ahead.skipBlanks();
+        return ahead.peek() == '=' ? ahead.pos() : nullptr;
+    }
     /// `loadToken`, then further tokens while they are comments, when `LCBC_COMMENTS` is set.
     tToken skipCommentTokens();
     /// Skips comment tokens whatever the configuration, starting with `t`.
@@ -87,7 +87,11 @@ private:
     // MARK: - Helpers
 
     CFields &top() { return *m_rL.m_dqFieldStack.back(); }
-    int offsetOf(const char *p) const noexcept;
+    /// Offset of `p` from the start of the text, as the field offsets store it (saturated).
+    int offsetOf(const char *p) const noexcept {
+        const ptrdiff_t d = p - m_cur.begin();
+        return d > INT_MAX ? INT_MAX : static_cast<int>(d);
+    }
     bool hasBit(unsigned bit) const noexcept { return (m_uiLCBC & bit) != 0; }
 
     CLoader4SER &m_rL;
@@ -104,5 +108,48 @@ private:
     const char *m_pNlScanned = nullptr;
     bool m_bNlSeen = false;
 };
+
+// MARK: - Hot token steps (inline: called for every token)
+
+inline tToken CSerParser::loadToken() {
+    tToken t = scanSerToken(m_cur);
+    switch (t.eType) {
+    case TT_fieldsOpen:
+    case TT_fieldsClose:
+    case TT_arrayOpen:
+    case TT_arrayClose:
+    case TT_comma:
+        m_rL.m_bAllowPEI = false;
+        break;
+    case TT_peiOpen:
+        if (m_rL.m_bAllowPEI) {
+            loadPEI(t);
+            t.pEnd = m_cur.pos();
+            t.bFlag = true;
+        }
+        break;
+    case TT_comment:
+        if (m_bCollect)
+            addComment(t);
+        break;
+    default:
+        break;
+    }
+    return t;
+}
+
+inline tToken CSerParser::skipCommentTokens() {
+    tToken t = loadToken();
+    if (hasBit(LCBC_COMMENTS))
+        while (t.eType == TT_comment)
+            t = loadToken();
+    return t;
+}
+
+inline tToken CSerParser::skipComments(tToken t) {
+    while (t.eType == TT_comment)
+        t = loadToken();
+    return t;
+}
 
 } // namespace vexl::detail

@@ -26,107 +26,18 @@ constexpr size_t kMaxExpression = 255;
 CSerParser::CSerParser(CLoader4SER &loader, const char *begin, const char *end)
     : m_rL(loader), m_cur(begin, end), m_uiLCBC(loader.getLCBC()), m_bCollect(loader.m_bCollectComments) {}
 
-int CSerParser::offsetOf(const char *p) const noexcept {
-    const ptrdiff_t d = p - m_cur.begin();
-    return d > INT_MAX ? INT_MAX : static_cast<int>(d);
-}
+// MARK: - Rare tokens
 
-// MARK: - Scanning
-
-// token = "{" | "}" | "[" | "]" | "(" | ")" | "=" | "," | string | number | id | word | comment
-// string  = '"' { byte other than '"' and '\' | '\' byte } '"'
-// number  = ( "-" | digit ) { digit } [ "." { digit } ] [ ( "e" | "E" ) [ "+" | "-" ] { digit } ]
-// id      = "#" { digit }
-// word    = "true" | "false" | "null"
-// comment = "//" { byte } ( LF | CR [ LF ] | end ) | "/*" { byte } "*/"
-// A NUL byte reads as the end of the text; any other byte is an error token of its own.
-tToken CSerParser::scanToken(CByteCursor &cur) noexcept {
-    cur.skipBlanks();
-    tToken t{};
-    t.pBegin = cur.pos();
-    t.bFlag = false;
-    const int c = cur.peek();
-    switch (c) {
+tToken scanOtherToken(CByteCursor &cur, tToken t) noexcept {
+    switch (cur.peek()) {
     case -1:
     case 0:
         t.eType = TT_end; // the reading position stays
         break;
-    case '{':
-        cur.advance();
-        t.eType = TT_fieldsOpen;
-        break;
-    case '}':
-        cur.advance();
-        t.eType = TT_fieldsClose;
-        break;
-    case '[':
-        cur.advance();
-        t.eType = TT_arrayOpen;
-        break;
-    case ']':
-        cur.advance();
-        t.eType = TT_arrayClose;
-        break;
-    case '(':
-        cur.advance();
-        t.eType = TT_peiOpen;
-        break;
-    case ')':
-        cur.advance();
-        t.eType = TT_peiClose;
-        break;
-    case '=':
-        cur.advance();
-        t.eType = TT_assign;
-        break;
-    case ',':
-        cur.advance();
-        t.eType = TT_comma;
-        break;
-    case '"': {
-        cur.advance();
-        bool escaped = false;
-        const char *quote = cur.scanStringBody(escaped);
-        if (quote == nullptr) {
-            cur.toEnd();
-            t.eType = TT_error; // unterminated
-        } else {
-            cur.setPos(quote + 1);
-            t.eType = TT_string;
-            t.bFlag = escaped;
-        }
-        break;
-    }
     case '#':
         cur.advance();
         cur.skipDigits();
         t.eType = TT_id;
-        break;
-    case '-':
-    case '0':
-    case '1':
-    case '2':
-    case '3':
-    case '4':
-    case '5':
-    case '6':
-    case '7':
-    case '8':
-    case '9':
-        // Permissive: "-", "1." and "1e" are number texts too; the conversion gives them a value.
-        cur.advance();
-        cur.skipDigits();
-        if (cur.peek() == '.') {
-            cur.advance();
-            cur.skipDigits();
-        }
-        if (cur.peek() == 'e' || cur.peek() == 'E') {
-            cur.advance();
-            if (cur.peek() == '+' || cur.peek() == '-')
-                cur.advance();
-            cur.skipDigits();
-        }
-        t.eType = TT_number;
         break;
     case 't':
         cur.advance();
@@ -166,58 +77,12 @@ tToken CSerParser::scanToken(CByteCursor &cur) noexcept {
             t.eType = TT_error;
         }
         break;
-    default:
+    default: // any other byte, every byte above 125 included
         cur.advance();
         t.eType = TT_error;
         break;
     }
     t.pEnd = cur.pos();
-    return t;
-}
-
-tToken CSerParser::loadToken() {
-    tToken t = scanToken(m_cur);
-    switch (t.eType) {
-    case TT_fieldsOpen:
-    case TT_fieldsClose:
-    case TT_arrayOpen:
-    case TT_arrayClose:
-    case TT_comma:
-        m_rL.m_bAllowPEI = false;
-        break;
-    case TT_peiOpen:
-        if (m_rL.m_bAllowPEI) {
-            loadPEI(t);
-            t.pEnd = m_cur.pos();
-            t.bFlag = true;
-        }
-        break;
-    case TT_comment:
-        if (m_bCollect)
-            addComment(t);
-        break;
-    default:
-        break;
-    }
-    return t;
-}
-
-tToken CSerParser::peekToken() const noexcept {
-    CByteCursor ahead = m_cur;
-    return scanToken(ahead);
-}
-
-tToken CSerParser::skipCommentTokens() {
-    tToken t = loadToken();
-    if (hasBit(LCBC_COMMENTS))
-        while (t.eType == TT_comment)
-            t = loadToken();
-    return t;
-}
-
-tToken CSerParser::skipComments(tToken t) {
-    while (t.eType == TT_comment)
-        t = loadToken();
     return t;
 }
 

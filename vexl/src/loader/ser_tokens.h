@@ -1,0 +1,104 @@
+#pragma once
+// The lexical layer of the text notation: classifies the next token over a bounded cursor,
+// without side effects. (What the loader does on the way, packet expressions and comment
+// collection, is `CSerParser::loadToken`.)
+//
+// token   = "{" | "}" | "[" | "]" | "(" | ")" | "=" | "," | string | number | id | word | comment
+// string  = '"' { byte other than '"' and '\' | '\' byte } '"'
+// number  = ( "-" | digit ) { digit } [ "." { digit } ] [ ( "e" | "E" ) [ "+" | "-" ] { digit } ]
+// id      = "#" { digit }
+// word    = "true" | "false" | "null"
+// comment = "//" { byte } ( LF | CR [ LF ] | end ) | "/*" { byte } "*/"
+// A NUL byte reads as the end of the text; any other byte is an error token of its own, and so
+// are an unterminated string or block comment, a "/" that starts no comment and a misspelt word.
+
+#include <array>
+#include <cstdint>
+
+#include "loader/byte_cursor.h"
+#include "vexl/loaders.h"
+
+namespace vexl::detail {
+
+/// A token with what the scanner learnt about it on the way.
+struct tToken : tTokenInfo {
+    /// TT_string: the body holds a backslash. TT_peiOpen: the whole expression was collected
+    /// (otherwise the token is the single "(").
+    bool bFlag;
+};
+
+/// How the first byte of a token is read: a one-byte token (its type), or one of the classes below.
+enum : uint8_t {
+    BC_STRING = 100, ///< '"'
+    BC_NUMBER = 101, ///< '-' and digits
+    BC_OTHER = 102,  ///< '#', words, comments, the end, errors: `scanOtherToken`
+};
+
+inline constexpr std::array<uint8_t, 256> kFirstByteClass = [] {
+    std::array<uint8_t, 256> table{};
+    table.fill(BC_OTHER);
+    table['{'] = TT_fieldsOpen;
+    table['}'] = TT_fieldsClose;
+    table['['] = TT_arrayOpen;
+    table[']'] = TT_arrayClose;
+    table['('] = TT_peiOpen;
+    table[')'] = TT_peiClose;
+    table['='] = TT_assign;
+    table[','] = TT_comma;
+    table['"'] = BC_STRING;
+    table['-'] = BC_NUMBER;
+    for (int d = '0'; d <= '9'; ++d)
+        table[d] = BC_NUMBER;
+    return table;
+}();
+
+/// The tokens that start with "#", "t", "f", "n" or "/", the end of the text and error bytes
+/// (kept out of line: they are rare in documents). `t` holds the token's start.
+tToken scanOtherToken(CByteCursor &cur, tToken t) noexcept;
+
+/// Classifies the token at `cur` (after blanks) and moves `cur` past it.
+inline tToken scanSerToken(CByteCursor &cur) noexcept {
+    cur.skipBlanks();
+    tToken t;
+    t.pBegin = cur.pos();
+    t.bFlag = false;
+    const int c = cur.peek();
+    const uint8_t cls = c < 0 ? uint8_t(BC_OTHER) : kFirstByteClass[unsigned(c)];
+    if (cls < BC_STRING) {
+        cur.advance();
+        t.eType = E_TokenType(cls);
+    } else if (cls == BC_STRING) {
+        cur.advance();
+        bool escaped = false;
+        const char *quote = cur.scanStringBody(escaped);
+        if (quote == nullptr) {
+            cur.toEnd();
+            t.eType = TT_error; // unterminated
+        } else {
+            cur.setPos(quote + 1);
+            t.eType = TT_string;
+            t.bFlag = escaped;
+        }
+    } else if (cls == BC_NUMBER) {
+        // Permissive: "-", "1." and "1e" are number texts too; the conversion gives them a value.
+        cur.advance();
+        cur.skipDigits();
+        if (cur.peek() == '.') {
+            cur.advance();
+            cur.skipDigits();
+        }
+        if (cur.peek() == 'e' || cur.peek() == 'E') {
+            cur.advance();
+            if (cur.peek() == '+' || cur.peek() == '-')
+                cur.advance();
+            cur.skipDigits();
+        }
+        t.eType = TT_number;
+    } else {
+        return scanOtherToken(cur, t);
+    }
+    t.pEnd = cur.pos();
+    return t;
+}
+
+} // namespace vexl::detail
