@@ -276,12 +276,17 @@ class CRatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run> &a_runs) override {
         for (const Run &l_run : a_runs) {
+            // With repetitions the median stands for the benchmark; single runs stand for themselves.
+            if (l_run.error_occurred ||
+                (l_run.run_type == Run::RT_Aggregate && l_run.aggregate_name != "median"))
+                continue;
+            const std::string l_strName = l_run.run_name.str();
             auto l_it = l_run.counters.find("items_per_second");
-            if (l_it != l_run.counters.end() && !l_run.error_occurred)
-                m_rates[l_run.benchmark_name()] = l_it->second.value;
+            if (l_it != l_run.counters.end())
+                m_rates[l_strName] = l_it->second.value;
             auto l_itAllocs = l_run.counters.find("allocs_per_packet");
             if (l_itAllocs != l_run.counters.end())
-                m_allocs[l_run.benchmark_name()] = l_itAllocs->second.value;
+                m_allocs[l_strName] = l_itAllocs->second.value;
         }
         ConsoleReporter::ReportRuns(a_runs);
     }
