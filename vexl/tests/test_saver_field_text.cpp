@@ -208,7 +208,8 @@ TEST(SaverPacketExpression, WritesCodesLengthsAndCalibrations) {
     EXPECT_EQ(pei(s, varExp(3, 0)), "(ACV3+0)");
     EXPECT_EQ(pei(s, varExp(2, 5)), "(ACV2+5)");
     EXPECT_EQ(pei(s, varExp(2, -128)), "(ACV2-128)");
-    EXPECT_EQ(pei(s, varExp(0, 7)), "(ACV)");
+    // A zero width is written too, so that the text stays readable.
+    EXPECT_EQ(pei(s, varExp(0, 7)), "(ACV0+7)");
     EXPECT_EQ(pei(s, exp(PEC_ASCII, REC_CHARACTER, LEC_FIXED, 8, 31)), "(ACF8YYYYMMDD)");
     EXPECT_EQ(pei(s, exp(PEC_ASCII, REC_CHARACTER, LEC_FIXED, 4, 3, 0, 1)), "(ACF4sizedef_1)");
     EXPECT_EQ(pei(s, exp(PEC_ASCII, REC_CHARACTER, LEC_FIXED, 4, 3, 0, 0)), "(ACF4sizedef_)");

@@ -318,24 +318,35 @@ bool CHfwWriter::hasCommentForValue(const CFields &field) noexcept {
 }
 
 // The comment ahead of a field on lines of its own at the current indentation: every line that
-// starts a new "/" comment is indented, then a line feed.
+// starts a new "/" comment is indented, then a line feed. A line inside a "/*" comment is part
+// of its text and stays as it is, even when it starts with "/".
 void CHfwWriter::writeCommentBeforeValue(const CFields &field) {
     if (!m_bComments || !field.isComment() || !field.hasComment(CP_Ahead))
         return;
     writeIndent();
-    const char *p = field.getCommentPtr(CP_Ahead);
-    const char *const l_pEnd = p + field.getCommentLen(CP_Ahead);
-    while (p < l_pEnd) {
-        const char *l_pLF = static_cast<const char *>(std::memchr(p, '\n', size_t(l_pEnd - p)));
-        if (l_pLF == nullptr) {
-            m_tOut.append(p, size_t(l_pEnd - p));
-            break;
-        }
-        m_tOut.append(p, size_t(l_pLF + 1 - p));
-        p = l_pLF + 1;
-        if (p < l_pEnd && *p == '/')
+    const char *const l_pBegin = field.getCommentPtr(CP_Ahead);
+    const char *const l_pEnd = l_pBegin + field.getCommentLen(CP_Ahead);
+    const char *l_pCopied = l_pBegin; // text before this point is in the output
+    bool l_bInBlock = false;          // inside "/* ... */"
+    bool l_bInLine = false;           // inside "// ..." up to its line feed
+    for (const char *p = l_pBegin; p < l_pEnd; ++p) {
+        if (l_bInBlock) {
+            if (*p == '*' && p + 1 < l_pEnd && p[1] == '/') {
+                l_bInBlock = false;
+                ++p;
+            }
+        } else if (l_bInLine && *p != '\n') {
+            continue;
+        } else if (*p == '/' && p + 1 < l_pEnd && (p[1] == '*' || p[1] == '/')) {
+            (p[1] == '*' ? l_bInBlock : l_bInLine) = true;
+            ++p;
+        } else if (*p == '\n' && (l_bInLine = false, p + 1 < l_pEnd) && p[1] == '/') {
+            m_tOut.append(l_pCopied, size_t(p + 1 - l_pCopied));
+            l_pCopied = p + 1;
             writeIndent();
+        }
     }
+    m_tOut.append(l_pCopied, size_t(l_pEnd - l_pCopied));
     m_tOut.put('\n');
 }
 

@@ -87,15 +87,15 @@ unsigned int ISaver::formatPEI(char *buf, E_DataType type, const tPacketExpInfo 
         *p++ = 'D';
         p = putUint(p, (m_ucSIS & SIS_VALUE) ? exp.uLength() : 0u);
         break;
-    case LEC_VARIABLE:
+    case LEC_VARIABLE: {
+        // The width is written even when it is 0: "(ACV)" alone is too short for the reader.
         *p++ = 'V';
-        if (exp.uVarWidth != 0) {
-            p = putUint(p, exp.uVarWidth);
-            const int l_nCal = exp.nCalibration;
-            *p++ = l_nCal < 0 ? '-' : '+';
-            p = putUint(p, unsigned(l_nCal < 0 ? -l_nCal : l_nCal));
-        }
+        p = putUint(p, exp.uVarWidth);
+        const int l_nCal = exp.nCalibration;
+        *p++ = l_nCal < 0 ? '-' : '+';
+        p = putUint(p, unsigned(l_nCal < 0 ? -l_nCal : l_nCal));
         break;
+    }
     default:
         // Length code 3 is never produced by the library; the reader knows only F, V and D.
         setUserError(-991, "[%s#%d] Unknown packet length code(%u)", "vexl::ISaver::makePEI", 68,
