@@ -13,7 +13,6 @@ namespace {
 constexpr const char *kMsgSyntax = "Syntax error: value, field or array expected.";
 constexpr const char *kMsgBadID = "Failed to loading for the #ID syntax";
 constexpr const char *kMsgNoName = "Missing field member name";
-constexpr const char *kMsgNoAssign = "Missing '=' after field member name";
 constexpr const char *kMsgRootName = "Failed to set the root field name";
 constexpr const char *kMsgNoMember = "Missing '}' or field member name";
 constexpr const char *kMsgRefused = "This field not allow the duplication or a error occured";
@@ -74,7 +73,7 @@ bool CSerParser::loadDocument() {
 // In root position a root head may come first; with LCBC_MISSING_NULL a "}", "]" or "," where the
 // value should start gives a null value (the terminator is left for the caller).
 bool CSerParser::loadFieldInfo(bool rootPosition) {
-    if (m_rL.m_uiDepth >= ILoaderCommon::s_cnStackDepthLimit)
+    if (m_rL.m_uiDepth >= CLoader4SER::s_cnStackDepthLimit)
         raiseLogicError("[%s#%d] Exceeded s_cnStackDepthLimit", "vexl::CLoader4SER::loadFieldInfo", 150);
     CDepthGuard depth(m_rL.m_uiDepth);
     CFields &field = top();
