@@ -69,15 +69,21 @@ public:
     bool checkRootType(const CFields &root);
     /// Offset of the reading position in the body.
     size_t position() const noexcept { return m_uiPos; }
+    /// Bytes of the body buffer that hold decrypted text of this load: the whole decoded body
+    /// of a SEED document (the password protects it), 0 for a type-0 body, whose plain text
+    /// anyone can decode from the document itself.
+    size_t secretBytes() const noexcept {
+        return m_uiCryptType == CT_VERNAM ? 0 : (m_uiSize != 0 ? m_uiSize : m_rL.m_strBody.size());
+    }
 
 private:
     bool loadFTI(CFields &field, tVEXF_Node &node, uint32_t depth);
     bool loadETI(CFields &field, tVEXF_Node &node);
-    bool loadFieldName(CFields &field, tVEXF_Node &node);
-    bool loadComment(CFields &field, const tVEXF_Node &node);
-    bool loadPEI(CFields &field, tVEXF_Node &node);
-    bool loadValue(CFields &field, tVEXF_Node &node);
-    bool checkID(CFields &field, const tVEXF_Node &node);
+    inline bool loadFieldName(CFields &field, tVEXF_Node &node);
+    inline bool loadComment(CFields &field, const tVEXF_Node &node);
+    inline bool loadPEI(CFields &field, tVEXF_Node &node);
+    inline bool loadValue(CFields &field, tVEXF_Node &node);
+    inline bool checkID(CFields &field, const tVEXF_Node &node);
 
     /// True when `n` more bytes can be read; otherwise records the over-length error.
     bool need(size_t n, const tVEXF_Node &node) {
@@ -87,7 +93,7 @@ private:
     }
     /// Records `message` at the record of `node` (from its start to the reading position).
     /// Always returns false, so that callers can `return addError(...)`.
-    bool addError(const tVEXF_Node &node, const char *message) {
+    [[gnu::cold, gnu::noinline]] bool addError(const tVEXF_Node &node, const char *message) {
         const char *l_pBegin = m_rL.m_pTextBegin;
         m_rL.m_dqErrors.push_back(
             tLoadError{tTokenInfo{TT_error, l_pBegin + node.uiStart, l_pBegin + m_uiPos}, message, nullptr});
@@ -185,26 +191,25 @@ bool CBerReader::decryptField(const char *data, unsigned int size, const char *p
         return headerError(bodyStart);
     }
 
+    // The body buffer only grows: it keeps its size between loads, so that a load neither
+    // allocates nor clears it again. Only its first m_uiSize bytes belong to this load.
     std::string &l_strBody = m_rL.m_strBody;
     const size_t l_uiCapacity = decryptedCapacity(m_uiCryptType, l_uiLeft);
-    l_strBody.resize(l_uiCapacity);
+    if (l_strBody.size() < l_uiCapacity)
+        l_strBody.resize(l_uiCapacity);
     auto *l_pOut = reinterpret_cast<unsigned char *>(l_strBody.data());
     const size_t l_uiKeyLen = l_bNoKey ? 0 : std::strlen(password);
     const size_t l_uiDone = l_uiCapacity == 0 ? 0
                                               : decryptInto(m_uiCryptType, data + bodyStart, l_uiLeft,
                                                             password, l_uiKeyLen, l_pOut);
+    m_uiSize = l_uiDone;
     if (l_uiDone == 0) {
-        secureWipe(l_pOut, l_uiCapacity);
-        l_strBody.clear();
         m_rL.setUserError(kErrDecrypt, "[%s#%d] Failed to the field-data decryption(retval=%u)", l_szFn,
                           __LINE__, 0u);
         return headerError(bodyStart);
     }
-    secureWipe(l_pOut + l_uiDone, l_uiCapacity - l_uiDone); // whatever a short decode left behind
-    l_strBody.resize(l_uiDone);
 
     m_pData = reinterpret_cast<const unsigned char *>(l_strBody.data());
-    m_uiSize = l_uiDone;
     m_uiPos = 0;
     m_rL.m_pTextBegin = l_strBody.data();
     m_rL.m_pTextEnd = l_strBody.data() + l_uiDone;
@@ -213,11 +218,13 @@ bool CBerReader::decryptField(const char *data, unsigned int size, const char *p
 }
 
 // MARK: - Records
+//
+// Each record is read into a node that is either the root (emptied by loadit) or a null child
+// just appended to its container, so every part of the field is set at most once.
 
 bool CBerReader::loadFieldInfo(CFields &field, uint32_t depth) {
     if (depth > kVexfDepthLimit)
         raiseLogicError("[%s#%d] Exceeded s_cnStackDepthLimit", "vexl::CLoader4BER::loadFieldInfo", __LINE__);
-    m_rL.m_uiDepth = depth;
     tVEXF_Node l_tNode;
     l_tNode.uiStart = m_uiPos;
     if (!need(1 + 4, l_tNode))
@@ -247,7 +254,9 @@ bool CBerReader::loadFieldInfo(CFields &field, uint32_t depth) {
 }
 
 bool CBerReader::checkID(CFields &field, const tVEXF_Node &node) {
-    if (node.uiID >= kFirstBadID || !field.setID(node.uiID))
+    if (node.uiID >= kFirstBadID)
+        return addError(node, kMsgBadID);
+    if (node.uiID != 0 && !field.setID(node.uiID))
         return addError(node, kMsgBadID);
     return true;
 }
@@ -256,25 +265,25 @@ bool CBerReader::checkID(CFields &field, const tVEXF_Node &node) {
 bool CBerReader::loadFTI(CFields &field, tVEXF_Node &node, uint32_t depth) {
     if (node.eType != DT_array && node.eType != DT_fields)
         return addError(node, kMsgNotContainer);
-    // A child count of 0 is an empty container, as the writer stores one.
-    field.setValue(node.eType);
     if (!checkID(field, node))
         return false;
+    // A child count of 0 is an empty container, as the writer stores one.
+    field.setValue(node.eType);
     field.setOffsetStart(clampOffset(node.uiStart));
     if (!loadFieldName(field, node) || !loadComment(field, node))
         return false;
 
     // Room for the children, but never more than the remaining bytes could describe.
     const size_t l_uiFit = (m_uiSize - m_uiPos) / kMinRecord;
-    field.reserveChildren(unsigned(node.uiChildren < l_uiFit ? node.uiChildren : l_uiFit));
+    if (node.uiChildren != 0)
+        field.reserveChildren(unsigned(node.uiChildren < l_uiFit ? node.uiChildren : l_uiFit));
+    // Each child is added unnamed (the name follows in its record); duplicate names and IDs are
+    // not looked up, the document is taken as written.
     for (uint32_t i = 0; i < node.uiChildren; ++i) {
-        CFields *l_pChild = m_rL.addChild2StackTop(nullptr, 0u, 0u);
+        CFields *l_pChild = field.child_AddPtr(nullptr, 0u, 0u, true);
         if (l_pChild == nullptr)
             return addError(node, kMsgAddChild);
-        m_rL.m_dqFieldStack.push_back(l_pChild);
-        const bool l_bOk = loadFieldInfo(*l_pChild, depth + 1);
-        m_rL.m_dqFieldStack.pop_back();
-        if (!l_bOk)
+        if (!loadFieldInfo(*l_pChild, depth + 1))
             return false; // stop at the first failing child
     }
     node.uiEnd = m_uiPos;
@@ -286,7 +295,6 @@ bool CBerReader::loadFTI(CFields &field, tVEXF_Node &node, uint32_t depth) {
 bool CBerReader::loadETI(CFields &field, tVEXF_Node &node) {
     if (node.eType == DT_array || node.eType == DT_fields)
         return addError(node, kMsgNotValue);
-    field.setValue(node.eType);
     if (!checkID(field, node))
         return false;
     field.setOffsetStart(clampOffset(node.uiStart));
@@ -312,6 +320,14 @@ bool CBerReader::loadFieldName(CFields &field, tVEXF_Node &node) {
 }
 
 bool CBerReader::loadComment(CFields &field, const tVEXF_Node &node) {
+    // Most records carry no comment: three zero lengths.
+    if (m_uiSize - m_uiPos >= kCommentHeads) {
+        static constexpr unsigned char s_aucNone[kCommentHeads] = {};
+        if (std::memcmp(m_pData + m_uiPos, s_aucNone, kCommentHeads) == 0) {
+            m_uiPos += kCommentHeads;
+            return true;
+        }
+    }
     for (E_CommentPosition l_ePos : {CP_Ahead, CP_Behind, CP_Tail}) {
         if (!need(4, node))
             return false;
@@ -336,9 +352,12 @@ bool CBerReader::loadComment(CFields &field, const tVEXF_Node &node) {
 bool CBerReader::loadPEI(CFields &field, tVEXF_Node &node) {
     if (!need(sizeof(tPacketExpInfo), node))
         return false;
+    const unsigned char *l_pExp = m_pData + m_uiPos;
+    m_uiPos += sizeof(tPacketExpInfo);
+    if ((loadU64(l_pExp, false) | loadU16(l_pExp + 8, false)) == 0)
+        return true; // the all-zero expression: the node's own is already that
     tPacketExpInfo l_tExp;
-    std::memcpy(&l_tExp, m_pData + m_uiPos, sizeof l_tExp);
-    m_uiPos += sizeof l_tExp;
+    std::memcpy(&l_tExp, l_pExp, sizeof l_tExp);
     if (m_bSwap) {
         // The record holds uSKI and uLength little-endian.
         l_tExp.setSKI(loadU16(l_tExp.aucSKI, true));
@@ -357,45 +376,49 @@ bool CBerReader::loadValue(CFields &field, tVEXF_Node &node) {
     const uint32_t l_uiLen = loadU32(m_pData + m_uiPos, m_bSwap);
     m_uiPos += kValueLengthSize;
     node.uiValueLen = l_uiLen;
-    if (l_uiLen != 0) {
-        if (!need(l_uiLen, node))
-            return false;
-        const unsigned char *l_pValue = m_pData + m_uiPos;
-        switch (node.eType) {
-        case DT_bool:
-            field.setValue(l_pValue[0] != 0);
-            break;
-        case DT_sint:
-        case DT_uint:
-        case DT_double: {
-            uint64_t l_uiRaw;
-            if (l_uiLen == 4) {
-                l_uiRaw = loadU32(l_pValue, m_bSwap); // the low 32 bits, not sign-extended
-            } else if (l_uiLen <= kNumberBytes) {
-                unsigned char l_aucBuf[kNumberBytes] = {};
+    if (l_uiLen != 0 && !need(l_uiLen, node))
+        return false;
+    const unsigned char *l_pValue = m_pData + m_uiPos;
+    switch (node.eType) {
+    case DT_bool:
+        field.setValue(l_uiLen != 0 && l_pValue[0] != 0);
+        break;
+    case DT_sint:
+    case DT_uint:
+    case DT_double: {
+        uint64_t l_uiRaw = 0;
+        if (l_uiLen == kNumberBytes) {
+            l_uiRaw = loadU64(l_pValue, m_bSwap);
+        } else if (l_uiLen == 4) {
+            l_uiRaw = loadU32(l_pValue, m_bSwap); // the low 32 bits, not sign-extended
+        } else if (l_uiLen < kNumberBytes) {
+            unsigned char l_aucBuf[kNumberBytes] = {};
+            if (l_uiLen != 0)
                 std::memcpy(l_aucBuf, l_pValue, l_uiLen);
-                l_uiRaw = loadU64(l_aucBuf, m_bSwap); // the whole buffer is swapped
-            } else {
-                return addError(node, kMsgNumberLength);
-            }
-            if (node.eType == DT_sint)
-                field.setValue(static_cast<long long>(l_uiRaw));
-            else if (node.eType == DT_uint)
-                field.setValue(static_cast<unsigned long long>(l_uiRaw));
-            else
-                field.setValue(std::bit_cast<double>(l_uiRaw));
-            break;
+            l_uiRaw = loadU64(l_aucBuf, m_bSwap); // the whole buffer is swapped
+        } else {
+            return addError(node, kMsgNumberLength);
         }
-        case DT_codelist:
-            if (l_uiLen > kMaxCodeList)
-                return addError(node, kMsgCodesLength);
-            field.setValue(reinterpret_cast<const char *>(l_pValue), l_uiLen);
-            break;
-        default: // DT_null carries no value; stored bytes are skipped
-            break;
-        }
-        m_uiPos += l_uiLen;
+        if (node.eType == DT_sint)
+            field.setValue(static_cast<long long>(l_uiRaw));
+        else if (node.eType == DT_uint)
+            field.setValue(static_cast<unsigned long long>(l_uiRaw));
+        else
+            field.setValue(std::bit_cast<double>(l_uiRaw));
+        break;
     }
+    case DT_codelist:
+        if (l_uiLen == 0)
+            field.setValue(DT_codelist); // a code list without data
+        else if (l_uiLen > kMaxCodeList)
+            return addError(node, kMsgCodesLength);
+        else
+            field.setValue(reinterpret_cast<const char *>(l_pValue), l_uiLen);
+        break;
+    default: // DT_null carries no value; stored bytes are skipped
+        break;
+    }
+    m_uiPos += l_uiLen;
     const tPacketExpInfo &l_tExp = node.tPEI;
     if (l_tExp.uSkiKind() == 0) {
         if (l_tExp.uSKI() == IKW_fix)
@@ -442,17 +465,14 @@ bool CLoader4BER::loadit(const char *data, unsigned int size, CFields &root, con
     m_pTextEnd = data + size;
     m_pCur = data;
 
-    // The decoded body is plain text: wipe it however the load ends (it keeps its capacity for
-    // the next load).
-    struct tBodyWipe {
-        std::string &body;
-        ~tBodyWipe() {
-            detail::secureWipe(body.data(), body.size());
-            body.clear();
-        }
-    } l_tWipe{m_strBody};
-
     detail::CBerReader l_tReader(*this);
+    // A decrypted body is wiped however the load ends (the buffer itself is kept for the next
+    // load).
+    struct tBodyWipe {
+        const detail::CBerReader &reader;
+        std::string &body;
+        ~tBodyWipe() { detail::secureWipe(body.data(), reader.secretBytes()); }
+    } l_tWipe{l_tReader, m_strBody};
     size_t l_uiBodyStart = 0;
     bool l_bOk = l_tReader.loadHeader(data, size, password, l_uiBodyStart) &&
                  l_tReader.decryptField(data, size, password, l_uiBodyStart);
@@ -463,7 +483,11 @@ bool CLoader4BER::loadit(const char *data, unsigned int size, CFields &root, con
         return false;
     }
 
+    // The root takes the document's root record whole: no children, value, second value, ID or
+    // packet expression of an earlier tree stay.
     root.removeAll(DT_null);
+    root.setID(0);
+    root.pkt_SetExp(CFields::nullPktExp);
     m_dqFieldStack.push_back(&root);
     try {
         l_bOk = l_tReader.loadFieldInfo(root, 0) && l_tReader.checkRootType(root);
