@@ -348,3 +348,28 @@ TEST(BinaryWriterRefuses, ExpressionsItsReaderWouldRefuse) {
         EXPECT_NE(saver.saving(root, vexl::SIS_BASIC & ~vexl::SIS_PKTEXP, ""), "");
     }
 }
+
+// The body decoder takes long stretches of clean symbols in wide blocks: a foreign byte or a pad
+// anywhere in a long body must still refuse the whole body.
+TEST(BinaryHeaderErrors, ForeignByteAnywhereInALongBody) {
+    CDocBuilder b;
+    b.container(vexl::DT_array, 0, 40).name("").comments();
+    for (int i = 0; i < 40; ++i)
+        b.plainValue(vexl::DT_uint, std::string(8, char(i)));
+    const std::string doc = b.document();
+    CFields root;
+    ASSERT_TRUE(loadDirect(doc, root).ok);
+    for (size_t at = 13; at < doc.size(); ++at) {
+        for (char bad : {'\x01', '.', '\xC4'}) {
+            std::string broken = doc;
+            if (broken[at] == bad)
+                continue;
+            broken[at] = bad;
+            const tDirect r = loadDirect(broken, root);
+            // A pad is allowed only in the last group, where it may still decode.
+            if (bad == '.' && at + 4 >= doc.size())
+                continue;
+            ASSERT_EQ(bodyText(r), "Failed to the field-data decryption(retval=0)") << "at " << at;
+        }
+    }
+}

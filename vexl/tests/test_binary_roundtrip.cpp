@@ -7,6 +7,9 @@
 #include <openssl/evp.h>
 #include <openssl/provider.h>
 
+#include <fstream>
+#include <iterator>
+
 using namespace vexl_binary_test;
 using vexl::CFields;
 
@@ -307,4 +310,22 @@ TEST(BinaryEncryption, PasswordLengthLimit) {
     EXPECT_EQ(afterPrefix(saver.getLastErrMsg(), "vexl::CSaver4BER_BASIC::writeHeader"),
               "Very longer password length detected before encryption(256)");
     EXPECT_NE(saver.getLastErrCode(), 0);
+}
+
+// MARK: - The corpus
+
+TEST(BinaryRoundTrip, CorpusDocumentsLoadBackUnchanged) {
+    for (const char *name : {"twitter", "citm_catalog", "canada"}) {
+        std::ifstream in(std::string(VEXL_SHARED_DIR) + "/corpus/" + name + ".vexl", std::ios::binary);
+        ASSERT_TRUE(in) << name;
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        CFields tree;
+        ASSERT_TRUE(load(text, tree).ok) << name;
+        for (const char *password : {"", "corpus"}) {
+            CFields back;
+            const tLoad r = load(save(tree, vexl::SIS_DETAIL, password), back, password);
+            ASSERT_TRUE(r.ok) << name << ": " << r.message;
+            EXPECT_EQ(treeDiff(tree, back).substr(0, 2000), "") << name;
+        }
+    }
 }
