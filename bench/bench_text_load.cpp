@@ -116,9 +116,15 @@ std::string wideRecord(unsigned count, bool ids) {
     for (unsigned i = 1; i <= count; ++i) {
         if (i > 1)
             text += ',';
-        if (ids)
-            text += "#" + std::to_string(i) + " ";
-        text += "\"m" + std::to_string(i * 2654435761u) + "\"=" + std::to_string(i);
+        if (ids) {
+            text += '#';
+            text += std::to_string(i);
+            text += ' ';
+        }
+        text += "\"m";
+        text += std::to_string(i * 2654435761u);
+        text += "\"=";
+        text += std::to_string(i);
     }
     text += "}";
     return text;

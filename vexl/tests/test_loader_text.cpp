@@ -1,7 +1,9 @@
 // Text loader: the configuration bits, comment placement, escapes, depth limit, number forms and
 // failure states. Fixed documents with their trees live in tests/data/text.
 
+#include <fstream>
 #include <random>
+#include <sstream>
 
 #include "loader/number_decode.h"
 #include "test_loader_support.h"
@@ -279,6 +281,35 @@ TEST(TextLoaderNumbers, FastConversionMatchesAtonInField) {
         vexl::atonInField(t.data(), unsigned(t.size()), reference);
         ASSERT_EQ(ours.getDT(), reference.getDT()) << t;
         ASSERT_EQ(ours.getValueRef().m_ullValue, reference.getValueRef().m_ullValue) << t;
+    }
+}
+
+} // namespace
+
+namespace {
+
+std::string readCorpus(const std::string &name) {
+    std::ifstream in(std::string(VEXL_SHARED_DIR) + "/corpus/" + name, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TEST(TextLoaderCorpus, CompactAndIndentedFormsGiveTheSameTree) {
+    const std::string compact = readCorpus("twitter.vexl");
+    const std::string indented = readCorpus("twitter.hfw.vexl");
+    ASSERT_FALSE(compact.empty());
+    ASSERT_FALSE(indented.empty());
+    const auto a = loadText(compact);
+    const auto b = loadText(indented);
+    ASSERT_TRUE(a.bResult) << a.strMessage;
+    ASSERT_TRUE(b.bResult) << b.strMessage;
+    EXPECT_TRUE(a.bStatus && b.bStatus);
+    EXPECT_EQ(vexl_test::dumpTree(a.tRoot), vexl_test::dumpTree(b.tRoot));
+    EXPECT_EQ(a.tRoot["statuses"].getChildCount(), 100u);
+    for (const char *name : {"citm_catalog.vexl", "canada.vexl"}) {
+        const auto r = loadText(readCorpus(name));
+        EXPECT_TRUE(r.bResult && r.bStatus) << name << ": " << r.strMessage;
     }
 }
 
