@@ -15,16 +15,6 @@ namespace {
 // The stream writer hands its block to the stream once it holds this many bytes.
 constexpr size_t s_cnFlushSize = 64 * 1024;
 
-// Starts loading the children or the bytes of a field that is about to be written: a tree
-// walk spends most of its time waiting for these blocks.
-inline void prefetchField(const CFields *field) {
-    const E_DataType t = field->getDT();
-    if (t == DT_array || t == DT_fields)
-        __builtin_prefetch(field->getValueRef().m_pFV);
-    else if (t == DT_codelist)
-        __builtin_prefetch(field->getValueRef().m_cpValue);
-}
-
 // Flags that show that something of a field was written (ID, name, expression, value, or the
 // unused 0x20).
 constexpr unsigned char s_cnWrittenMask = 0x3E;

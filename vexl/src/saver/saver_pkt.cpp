@@ -62,6 +62,8 @@ void CSaver4SER_PKT::writeField(detail::COutBuf &out, const CFields &field) {
         const CFields *const l_pBegin = field.begin();
         const CFields *const l_pEnd = field.end();
         for (const CFields *e = l_pBegin; e != l_pEnd; ++e) {
+            if (e + 1 != l_pEnd)
+                detail::prefetchField(e + 1);
             if (e != l_pBegin)
                 out.put(',');
             writeField(out, *e);
@@ -74,6 +76,8 @@ void CSaver4SER_PKT::writeField(detail::COutBuf &out, const CFields &field) {
         const CFields *const l_pBegin = field.begin();
         const CFields *const l_pEnd = field.end();
         for (const CFields *m = l_pBegin; m != l_pEnd; ++m) {
+            if (m + 1 != l_pEnd)
+                detail::prefetchField(m + 1);
             if (m != l_pBegin)
                 out.put(',');
             writeMember(out, *m);
