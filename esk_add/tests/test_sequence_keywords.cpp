@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -114,6 +115,14 @@ TEST(SequenceKeyword, UseqContinuesAfterARestartFromItsSlotFile) {
     // All ten slot files were created when the library was loaded.
     for (int l_nSlot = 0; l_nSlot < 10; ++l_nSlot)
         EXPECT_EQ(readFile(l_strFolder + "/vxseq_1_" + std::to_string(l_nSlot)).size(), 10u) << l_nSlot;
+}
+
+TEST(SequenceKeyword, UseqGivesZeroWhenItsSlotFileCannotBeWritten) {
+    const std::string l_strFolder = freshFolder();
+    ASSERT_FALSE(l_strFolder.empty());
+    // A directory in place of the slot file: it cannot be opened for writing by anyone.
+    ASSERT_EQ(mkdir((l_strFolder + "/vxseq_1_3").c_str(), 0755), 0);
+    EXPECT_EQ(runProbe(l_strFolder, "make"), "000000");
 }
 
 TEST(SequenceKeyword, TheFirstPacketHookLinksTheRemainingHooks) {
