@@ -114,8 +114,9 @@ TEST_P(LoaderDataCase, LoadsAsNamed) {
     if (kind == "bad") {
         EXPECT_FALSE(r.bResult);
         EXPECT_EQ(r.strMessage, expected);
-        if (text.size() > 3)
+        if (text.size() > 3) {
             EXPECT_EQ(loaders.getLastErrMsg(), expected.substr(0, 511));
+        }
     } else { // warn: the parse completes, the errors are listed
         EXPECT_TRUE(r.bResult);
         EXPECT_EQ(r.strMessage, "");
