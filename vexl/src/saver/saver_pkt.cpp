@@ -61,6 +61,7 @@ void CSaver4SER_PKT::writeField(detail::COutBuf &out, const CFields &field) {
         out.put('[');
         const CFields *const l_pBegin = field.begin();
         const CFields *const l_pEnd = field.end();
+        detail::prefetchNodes(l_pBegin, l_pEnd);
         for (const CFields *e = l_pBegin; e != l_pEnd; ++e) {
             if (e + 1 != l_pEnd)
                 detail::prefetchField(e + 1);
@@ -75,6 +76,7 @@ void CSaver4SER_PKT::writeField(detail::COutBuf &out, const CFields &field) {
         out.put('{');
         const CFields *const l_pBegin = field.begin();
         const CFields *const l_pEnd = field.end();
+        detail::prefetchNodes(l_pBegin, l_pEnd);
         for (const CFields *m = l_pBegin; m != l_pEnd; ++m) {
             if (m + 1 != l_pEnd)
                 detail::prefetchField(m + 1);

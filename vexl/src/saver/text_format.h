@@ -65,13 +65,29 @@ private:
 };
 
 /// Starts loading the children or the bytes of a field that is about to be written: a tree
-/// walk spends much of its time waiting for these blocks.
+/// walk spends much of its time waiting for these blocks. The first lines of a children block
+/// are asked for, where the header and the first children lie.
 inline void prefetchField(const CFields *field) noexcept {
     const E_DataType t = field->getDT();
-    if (t == DT_array || t == DT_fields)
-        __builtin_prefetch(field->getValueRef().m_pFV);
-    else if (t == DT_codelist)
+    if (t == DT_array || t == DT_fields) {
+        const char *p = reinterpret_cast<const char *>(field->getValueRef().m_pFV);
+        __builtin_prefetch(p);
+        __builtin_prefetch(p + 64);
+        __builtin_prefetch(p + 128);
+    } else if (t == DT_codelist) {
         __builtin_prefetch(field->getValueRef().m_cpValue);
+    }
+}
+
+/// Starts loading the nodes from `begin` to `end` (at most 1 KiB of them) beyond the first three
+/// lines, before a writer walks them one by one.
+inline void prefetchNodes(const CFields *begin, const CFields *end) noexcept {
+    const char *p = reinterpret_cast<const char *>(begin);
+    const char *l_pEnd = reinterpret_cast<const char *>(end);
+    if (l_pEnd - p > 1024)
+        l_pEnd = p + 1024;
+    for (p += 192; p < l_pEnd; p += 64)
+        __builtin_prefetch(p);
 }
 
 /// Appends `length` bytes of `text` in double quotes with the escapes of the notation:
