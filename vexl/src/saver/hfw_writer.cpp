@@ -121,6 +121,7 @@ void CHfwWriter::writeFields(const CFields &field) {
     unsigned char l_ucFlags = 0;
     const CFields *const l_pBegin = field.begin();
     const CFields *const l_pLast = field.end() - 1;
+    prefetchNodes(l_pBegin, l_pLast + 1);
     for (const CFields *l_pMember = l_pBegin; l_pMember <= l_pLast; ++l_pMember) {
         if (l_pMember != l_pLast)
             prefetchField(l_pMember + 1);
@@ -202,6 +203,8 @@ void CHfwWriter::writeArray(const CFields &field) {
 
     writeWithIndent("[", 1);
     indent();
+    if (l_uiMeasured < n)
+        prefetchNodes(l_pElems + l_uiMeasured, l_pElems + n);
     unsigned char l_ucFlags = 0;
     const size_t l_uiSepLen = m_bSpacing ? 2 : 1;
     for (unsigned int i = 0; i < n; ++i) {
