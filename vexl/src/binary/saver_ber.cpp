@@ -1,10 +1,10 @@
 // CSaver4BER_BASIC: writes a field tree as a binary document (layout in vexf_format.h).
 //
-// The body is produced in two passes over the tree with the same record emitter: the first
-// only counts bytes and runs every check (so a tree the reader would refuse fails before any
-// byte is written), the second writes into a body buffer sized exactly once. The exact size
-// means the buffer never reallocates while plain text is written into it, so the final wipe
-// reaches every copy of the plain body (a growing string would leave copies behind).
+// The plain body is written in one pass over the tree, which also runs every check of the reader
+// (so a tree the reader would refuse fails with a user error instead of a document that can never
+// be read). It goes into the saver's body buffer, which keeps its capacity between calls and grows
+// by copying into a larger buffer and wiping the old one, so that no copy of the plain body is
+// left behind in freed memory; after the transform the body is wiped.
 
 #include <climits>
 #include <cstring>
@@ -61,44 +61,93 @@ tValuePlan planValue(const CFields &field, unsigned char sis, bool dualValue) no
     return l_plan;
 }
 
-// Why the emitter stopped.
+// Why the record writer stopped.
 enum class E_EmitError { None, UnknownType, RefusedPEI, TooDeep };
 
-// Walks the tree in record order and hands every byte to `Sink`: `CByteCounter` (first pass,
-// checks on) or `CByteWriter` (second pass into the sized body).
-template <class Sink> class CRecordEmitter {
+// Writes into the body buffer through a raw cursor. Between calls the buffer stays at its full size
+// (wiped to zeros), so a call neither allocates nor clears it; `finish` trims it to the bytes
+// written. Growing copies into a larger buffer and wipes the old one first.
+class CBodyBuffer {
 public:
-    CRecordEmitter(Sink &sink, unsigned char sis, bool dualValue) noexcept
-        : m_sink(sink), m_ucSIS(sis), m_bDualValue(dualValue) {}
+    explicit CBodyBuffer(std::string &body) noexcept
+        : m_rBody(body), m_pBase(reinterpret_cast<unsigned char *>(body.data())), m_uiCap(body.size()) {}
+
+    /// At least `n` writable bytes at the cursor.
+    unsigned char *room(size_t n) {
+        if (m_uiCap - m_uiUsed < n)
+            grow(n);
+        return m_pBase + m_uiUsed;
+    }
+    /// Moves the cursor past `n` bytes written at `room`.
+    void commit(size_t n) noexcept { m_uiUsed += n; }
+    void append(const void *p, size_t n) {
+        std::memcpy(room(n), p, n);
+        m_uiUsed += n;
+    }
+    /// Gives the body its written length.
+    void finish() { m_rBody.resize(m_uiUsed); }
+
+private:
+    void grow(size_t n) {
+        size_t l_uiWant = m_uiCap * 2;
+        if (l_uiWant < m_uiUsed + n)
+            l_uiWant = m_uiUsed + n;
+        if (l_uiWant < 4096)
+            l_uiWant = 4096;
+        std::string l_strBigger(l_uiWant, '\0');
+        std::memcpy(l_strBigger.data(), m_pBase, m_uiUsed);
+        detail::secureWipe(m_pBase, m_uiUsed);
+        m_rBody.swap(l_strBigger); // the old buffer, wiped, goes with l_strBigger
+        m_pBase = reinterpret_cast<unsigned char *>(m_rBody.data());
+        m_uiCap = l_uiWant;
+    }
+
+    std::string &m_rBody;
+    unsigned char *m_pBase;
+    size_t m_uiCap;
+    size_t m_uiUsed = 0;
+};
+
+// Room for the fixed parts of a record around its name: the longest head, the longest name, three
+// empty comments and a number value.
+constexpr size_t kRecordRoom =
+    detail::kValueHead + 255 + detail::kCommentHeads + detail::kValueLengthSize + detail::kNumberBytes;
+
+// Writes the records of a tree in order, checking each field as the reader will.
+class CRecordWriter {
+public:
+    CRecordWriter(std::string &body, unsigned char sis, bool dualValue) noexcept
+        : m_tOut(body), m_ucSIS(sis), m_bDualValue(dualValue) {}
 
     // False when a check failed; `error`, `errorType` and `errorText` then say why.
-    bool emit(const CFields &field, uint32_t depth) {
+    bool write(const CFields &field, uint32_t depth) {
         if (depth > detail::kVexfDepthLimit)
             return fail(E_EmitError::TooDeep);
         const E_DataType l_eType = field.getDT();
         if (l_eType == DT_array || l_eType == DT_fields) {
-            m_sink.byte(uint8_t(l_eType));
-            m_sink.u32((m_ucSIS & SIS_ID) ? field.getID() : 0);
-            m_sink.u32(field.getChildCount());
-            nameAndComments(field);
+            unsigned char *p = m_tOut.room(kRecordRoom);
+            p[0] = uint8_t(l_eType);
+            storeU32(p + 1, (m_ucSIS & SIS_ID) ? field.getID() : 0);
+            storeU32(p + 5, field.getChildCount());
+            nameAndComments(field, p + 9);
             for (const CFields &l_child : field)
-                if (!emit(l_child, depth + 1))
+                if (!write(l_child, depth + 1))
                     return false;
             return true;
         }
         const tValuePlan l_plan = planValue(field, m_ucSIS, m_bDualValue);
-        if (Sink::kChecks) {
-            if (!CFields::isValidDT(l_plan.eType)) {
-                errorType = unsigned(l_plan.eType);
-                return fail(E_EmitError::UnknownType);
-            }
-            if ((errorText = detail::checkStoredPEI(l_plan.tPEI)) != nullptr)
-                return fail(E_EmitError::RefusedPEI);
+        if (!CFields::isValidDT(l_plan.eType)) {
+            errorType = unsigned(l_plan.eType);
+            return fail(E_EmitError::UnknownType);
         }
-        m_sink.byte(uint8_t(l_plan.eType));
-        m_sink.u32((m_ucSIS & SIS_ID) ? field.getID() : 0);
-        m_sink.bytes(&l_plan.tPEI, sizeof l_plan.tPEI); // uSKI and uLength are held little-endian
-        nameAndComments(field);
+        if (!CFields::pkt_IsNullExp(l_plan.tPEI) &&
+            (errorText = detail::checkStoredPEI(l_plan.tPEI)) != nullptr)
+            return fail(E_EmitError::RefusedPEI);
+        unsigned char *p = m_tOut.room(kRecordRoom);
+        p[0] = uint8_t(l_plan.eType);
+        storeU32(p + 1, (m_ucSIS & SIS_ID) ? field.getID() : 0);
+        std::memcpy(p + 5, &l_plan.tPEI, sizeof l_plan.tPEI); // uSKI and uLength held little-endian
+        nameAndComments(field, p + 15);
         value(field, l_plan);
         return true;
     }
@@ -107,87 +156,80 @@ public:
     unsigned errorType = 0;
     const char *errorText = nullptr;
 
+    void finish() { m_tOut.finish(); }
+
 private:
     bool fail(E_EmitError why) noexcept {
         error = why;
         return false;
     }
 
-    void nameAndComments(const CFields &field) {
+    // From the name length byte at `p` (inside the room of the record head): the name and the
+    // comments.
+    void nameAndComments(const CFields &field, unsigned char *p) {
         const unsigned l_uiName = (m_ucSIS & SIS_NAME) ? field.getNameLen() : 0;
-        m_sink.byte(uint8_t(l_uiName));
-        m_sink.bytes(field.getName(), l_uiName);
-        const bool l_bComments = (m_ucSIS & SIS_COMMENT) && field.isComment();
+        *p++ = uint8_t(l_uiName);
+        if (l_uiName != 0) {
+            std::memcpy(p, field.getName(), l_uiName);
+            p += l_uiName;
+        }
+        unsigned char *const l_pBase = m_tOut.room(0);
+        if (!(m_ucSIS & SIS_COMMENT) || !field.isComment()) {
+            std::memset(p, 0, detail::kCommentHeads);
+            m_tOut.commit(size_t(p - l_pBase) + detail::kCommentHeads);
+            return;
+        }
+        m_tOut.commit(size_t(p - l_pBase));
         for (E_CommentPosition l_ePos : {CP_Ahead, CP_Behind, CP_Tail}) {
-            const unsigned l_uiLen = l_bComments ? field.getCommentLen(l_ePos) : 0;
-            m_sink.u32(l_uiLen);
-            m_sink.bytes(field.getCommentPtr(l_ePos), l_uiLen);
+            const unsigned l_uiLen = field.getCommentLen(l_ePos);
+            unsigned char l_aucLen[4];
+            storeU32(l_aucLen, l_uiLen);
+            m_tOut.append(l_aucLen, sizeof l_aucLen);
+            if (l_uiLen != 0)
+                m_tOut.append(field.getCommentPtr(l_ePos), l_uiLen);
         }
     }
 
     void value(const CFields &field, const tValuePlan &plan) {
+        unsigned char *p = m_tOut.room(detail::kValueLengthSize + detail::kNumberBytes);
         if (!(m_ucSIS & SIS_VALUE)) {
-            m_sink.u32(0);
+            storeU32(p, 0);
+            m_tOut.commit(detail::kValueLengthSize);
             return;
         }
         const uMultiValue &l_uValue = field.getValueRef(plan.eSlot);
         switch (plan.eType) {
         case DT_bool:
-            m_sink.u32(1);
-            m_sink.byte(l_uValue.m_bValue ? 1 : 0);
+            storeU32(p, 1);
+            p[4] = l_uValue.m_bValue ? 1 : 0;
+            m_tOut.commit(detail::kValueLengthSize + 1);
             break;
         case DT_sint:
         case DT_uint:
         case DT_double:
-            m_sink.u32(detail::kNumberBytes);
-            m_sink.u64(l_uValue.m_ullValue); // the raw 64 bits, a double's included
+            storeU32(p, detail::kNumberBytes);
+            storeU64(p + 4, l_uValue.m_ullValue); // the raw 64 bits, a double's included
+            m_tOut.commit(detail::kValueLengthSize + detail::kNumberBytes);
             break;
         case DT_codelist: {
             const char *l_cpData = nullptr;
             const unsigned l_uiLen = field.getCodePoint(&l_cpData, plan.eSlot);
-            m_sink.u32(l_uiLen);
-            m_sink.bytes(l_cpData, l_uiLen);
+            storeU32(p, l_uiLen);
+            m_tOut.commit(detail::kValueLengthSize);
+            if (l_uiLen != 0)
+                m_tOut.append(l_cpData, l_uiLen);
             break;
         }
         default: // DT_null
-            m_sink.u32(0);
+            storeU32(p, 0);
+            m_tOut.commit(detail::kValueLengthSize);
             break;
         }
     }
 
-    Sink &m_sink;
+    CBodyBuffer m_tOut;
     const unsigned char m_ucSIS;
     const bool m_bDualValue;
-};
-
-// First pass: counts the body's bytes.
-struct CByteCounter {
-    static constexpr bool kChecks = true;
-    size_t uiSize = 0;
-    void byte(uint8_t) noexcept { uiSize += 1; }
-    void u32(uint32_t) noexcept { uiSize += 4; }
-    void u64(uint64_t) noexcept { uiSize += 8; }
-    void bytes(const void *, size_t n) noexcept { uiSize += n; }
-};
-
-// Second pass: writes into a buffer the first pass sized.
-struct CByteWriter {
-    static constexpr bool kChecks = false;
-    unsigned char *pCur;
-    void byte(uint8_t v) noexcept { *pCur++ = v; }
-    void u32(uint32_t v) noexcept {
-        storeU32(pCur, v);
-        pCur += 4;
-    }
-    void u64(uint64_t v) noexcept {
-        storeU64(pCur, v);
-        pCur += 8;
-    }
-    void bytes(const void *p, size_t n) noexcept {
-        if (n != 0)
-            std::memcpy(pCur, p, n);
-        pCur += n;
-    }
 };
 
 unsigned clampU32(size_t v) noexcept {
@@ -208,9 +250,10 @@ std::string CSaver4BER_BASIC::saving(const CFields &root, unsigned char sis, con
         setUserError(kErrMemory, "[%s#%d] Failed to create the VEXF document memory",
                      "vexl::CSaver4BER_BASIC::saving", __LINE__);
     }
-    // The plain body never outlives the call.
+    // The plain body never outlives the call. The buffer keeps its full size, all zeros, for the
+    // next call.
     detail::secureWipe(m_strBody.data(), m_strBody.size());
-    m_strBody.clear();
+    m_strBody.resize(m_strBody.capacity());
     if (!l_bOk) {
         m_strOutput.clear();
         return std::string();
@@ -268,18 +311,15 @@ bool CSaver4BER_BASIC::writeHeader(const char *password) {
 
 bool CSaver4BER_BASIC::makeField(const CFields &field) {
     const char *const l_szFn = "vexl::CSaver4BER_BASIC::makeField";
-    const bool l_bDual = BC32_Check(SCBC_DUAL_VALUE);
-
-    CByteCounter l_tCounter;
-    CRecordEmitter<CByteCounter> l_tSizer(l_tCounter, m_ucSIS, l_bDual);
-    if (!l_tSizer.emit(field, 0)) {
-        switch (l_tSizer.error) {
+    CRecordWriter l_tWriter(m_strBody, m_ucSIS, BC32_Check(SCBC_DUAL_VALUE));
+    if (!l_tWriter.write(field, 0)) {
+        switch (l_tWriter.error) {
         case E_EmitError::UnknownType:
             setUserError(kErrParameter, "[%s#%d] Unknown data type(%u)", l_szFn, __LINE__,
-                         l_tSizer.errorType);
+                         l_tWriter.errorType);
             break;
         case E_EmitError::RefusedPEI:
-            setUserError(kErrParameter, "[%s#%d] %s", l_szFn, __LINE__, l_tSizer.errorText);
+            setUserError(kErrParameter, "[%s#%d] %s", l_szFn, __LINE__, l_tWriter.errorText);
             break;
         default:
             setUserError(kErrParameter, "[%s#%d] Exceeded s_cnStackDepthLimit", l_szFn, __LINE__);
@@ -287,19 +327,15 @@ bool CSaver4BER_BASIC::makeField(const CFields &field) {
         }
         return false;
     }
+    l_tWriter.finish();
     // loadit counts a document in 32 bits: a longer one could never be read back.
     const unsigned l_uiType = static_cast<unsigned char>(m_strOutput[11]);
-    const size_t l_uiStored = detail::encryptedSize(l_uiType, l_tCounter.uiSize, false);
+    const size_t l_uiStored = detail::encryptedSize(l_uiType, m_strBody.size(), false);
     if (l_uiStored == 0 || l_uiStored > UINT_MAX - m_strOutput.size()) {
         setUserError(kErrParameter, "[%s#%d] Very longer VEXF document size(%u)", l_szFn, __LINE__,
-                     clampU32(l_tCounter.uiSize));
+                     clampU32(m_strBody.size()));
         return false;
     }
-
-    m_strBody.resize(l_tCounter.uiSize);
-    CByteWriter l_tWriter{reinterpret_cast<unsigned char *>(m_strBody.data())};
-    CRecordEmitter<CByteWriter> l_tEmitter(l_tWriter, m_ucSIS, l_bDual);
-    l_tEmitter.emit(field, 0);
     return true;
 }
 
