@@ -172,6 +172,27 @@ TEST(BinaryRoundTrip, SecondValuesOfFixAndValid) {
     EXPECT_EQ(back["port"].getVK(), vexl::VK_Valid);
 }
 
+// One writer for several documents: its body buffer is kept between calls, and must neither leak
+// bytes of an earlier, larger body nor be damaged by a refused tree.
+TEST(BinaryRoundTrip, AWriterIsReusable) {
+    const CTestHook hook;
+    vexl::CSaver4BER_BASIC saver;
+    const CFields big = CRandomTree(3).make(5);
+    const CFields small = smallTree();
+    CFields refused;
+    vexl::tPacketExpInfo bad{};
+    bad.setSKI(3); // sizedef_ without option
+    refused.addChildRef("x").pkt_SetExp(bad);
+    for (const char *password : {"", "pw"}) {
+        EXPECT_EQ(saver.saving(big, vexl::SIS_DETAIL, password), save(big, vexl::SIS_DETAIL, password));
+        EXPECT_EQ(saver.saving(small, vexl::SIS_DETAIL, password), save(small, vexl::SIS_DETAIL, password));
+        EXPECT_EQ(saver.saving(refused, vexl::SIS_DETAIL, password), "");
+        saver.clearError();
+        EXPECT_EQ(saver.saving(small, vexl::SIS_DETAIL, password), save(small, vexl::SIS_DETAIL, password));
+        EXPECT_FALSE(saver.isError());
+    }
+}
+
 TEST(BinaryRoundTrip, ThroughTheSaverDispatcher) {
     vexl::CSavers savers;
     EXPECT_FALSE(savers.setCryptType(1));
