@@ -92,7 +92,7 @@ TEST(PeiDecode, VariableWidthAndCalibration) {
     EXPECT_STREQ(decode("ACV2+200").szError, "Calibration value must between -127 and 128");
     EXPECT_STREQ(decode("ACV2+129").szError, "Calibration value must between -127 and 128");
     EXPECT_STREQ(decode("ACV2-129").szError, "Calibration value must between -127 and 128");
-    EXPECT_STREQ(decode("ACV256").szError, "Packet variable length must be little than 10");
+    EXPECT_STREQ(decode("ACV256").szError, "Packet variable length must be little than 256");
     EXPECT_STREQ(decode("ACV-1").szError, "Packet length must bigger than 0");
 }
 

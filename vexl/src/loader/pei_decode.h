@@ -43,7 +43,7 @@ uint32_t readIdDigits(const char *digits, size_t length) noexcept;
 /// - "Mismatched syntax for packet E_PacketExpCode" / "E_RuntimeExpCode" / "E_LengthExpCode";
 /// - "Packet length must bigger than 0": a negative number, or a number below 1 with bit 0x04;
 /// - "Packet length must be little than 4294967296": an F or D length that needs 33 bits;
-/// - "Packet variable length must be little than 10": a V width above 255;
+/// - "Packet variable length must be little than 256": a V width above 255;
 /// - "Calibration value must between -127 and 128": a calibration outside -128 to 128 (128 is
 ///   stored as -128, the byte's bit pattern, so the written form "-128" reads back);
 /// - "Supporting-keyword optional value must bigger than 0": an option below 1;
