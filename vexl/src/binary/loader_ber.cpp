@@ -63,7 +63,8 @@ public:
     bool loadHeader(const char *data, unsigned int size, const char *password, size_t &bodyStart);
     /// Reverses the body transform into the loader's body buffer and makes it the current text.
     bool decryptField(const char *data, unsigned int size, const char *password, size_t bodyStart);
-    /// Reads the record at the current position into `field` (on top of the field stack).
+    /// Reads the record at the current position into `field`: the root, or a null child just
+    /// appended to its container.
     bool loadFieldInfo(CFields &field, uint32_t depth);
     /// Root check of `LCBC_ROOT_CONTAINER`.
     bool checkRootType(const CFields &root);
@@ -73,7 +74,9 @@ public:
     /// of a SEED document (the password protects it), 0 for a type-0 body, whose plain text
     /// anyone can decode from the document itself.
     size_t secretBytes() const noexcept {
-        return m_uiCryptType == CT_VERNAM ? 0 : (m_uiSize != 0 ? m_uiSize : m_rL.m_strBody.size());
+        if (!m_bDecrypting || m_uiCryptType == CT_VERNAM)
+            return 0;
+        return m_uiSize != 0 ? m_uiSize : m_rL.m_strBody.size(); // a failed decryption: all of it
     }
 
 private:
@@ -115,6 +118,7 @@ private:
     size_t m_uiPos = 0;                     // reading position
     bool m_bSwap = false;                   // the document is big-endian
     unsigned m_uiCryptType = 0;             // header byte 11
+    bool m_bDecrypting = false;             // the body buffer received text of this load
 };
 
 // MARK: - Header and body transform
@@ -199,6 +203,7 @@ bool CBerReader::decryptField(const char *data, unsigned int size, const char *p
         l_strBody.resize(l_uiCapacity);
     auto *l_pOut = reinterpret_cast<unsigned char *>(l_strBody.data());
     const size_t l_uiKeyLen = l_bNoKey ? 0 : std::strlen(password);
+    m_bDecrypting = true;
     const size_t l_uiDone = l_uiCapacity == 0 ? 0
                                               : decryptInto(m_uiCryptType, data + bodyStart, l_uiLeft,
                                                             password, l_uiKeyLen, l_pOut);
