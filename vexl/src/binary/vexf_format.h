@@ -33,6 +33,24 @@
 //
 // This writer always writes little-endian (byte 10 = 5). A reader given a document whose bit 0 is
 // clear reads every multi-byte number big-endian instead.
+//
+// Properties of the stored format that documents already written rely on, so they are kept:
+//   - The password protects against mistakes, not attackers: the password block is only type-0
+//     encoded with the table built into the library, so anyone holding the library reads the
+//     password, and with it the key, from the document. A body without password is encoded, not
+//     encrypted.
+//   - SEED runs in ECB mode without an IV (equal 16-byte plain blocks give equal cipher blocks),
+//     and the last n % 16 bytes of the body are stored in the clear.
+//   - The key is the first 16 password bytes padded with zeros (no salt, no key derivation); later
+//     bytes are stored and compared but add nothing to the key.
+//   - Nothing checks integrity: a damaged or forged body, or a SEED body without password block
+//     read with a wrong key, shows only as record errors.
+//   - Magic and version are written but not checked by the reader.
+//   - A 4-byte number is read into the low 32 bits without sign extension (a DT_sint -1 stored so
+//     reads back as 4294967295); this writer always stores 8 bytes.
+//   - An empty code list and a code list without data are both stored as a value of length 0 and
+//     read back as a code list without data.
+//   - The writer's "Failed to the password encryption(PW=[%s],...)" message carries the password.
 
 #include <cstddef>
 #include <cstdint>
