@@ -4,7 +4,8 @@
 // already in memory (ours loaded from X.vexl with our loader, the peers' from X.json with their
 // own parsers) and produces a fresh string per iteration. After the runs a summary prints, per
 // document, each writer's time and output MB/s, and the speed ratios ours / peer (the peer's time
-// divided by ours: above 1 means ours is faster).
+// divided by ours: above 1 means ours is faster). With --benchmark_repetitions the summary uses
+// the medians.
 //
 // Pairs compared: packet-style vs Writer and vs dump(); human-friendly vs PrettyWriter and vs
 // dump(2). The outputs differ in size: our writers escape every byte above 0x7E as \xHH (the
@@ -134,9 +135,11 @@ class CRatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run> &a_runs) override {
         for (const auto &run : a_runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred)
+            // A plain run, or the median of repeated runs (--benchmark_repetitions).
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if ((run.run_type != Run::RT_Iteration && !median) || run.error_occurred)
                 continue;
-            tResult &r = m_results[run.benchmark_name()];
+            tResult &r = m_results[run.run_name.str()];
             r.m_dCpuMs = run.GetAdjustedCPUTime() * 1e3 / benchmark::GetTimeUnitMultiplier(run.time_unit);
             const auto it = run.counters.find("bytes_per_second");
             if (it != run.counters.end())
