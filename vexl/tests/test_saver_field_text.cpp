@@ -5,6 +5,7 @@
 #include "vexl/savers.h"
 #include "vexl/utilities.h"
 
+#include <bit>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -109,7 +110,7 @@ TEST(SaverTextFormat, DoublesMatchPrintfSeventeenDigits) {
         std::snprintf(buf, sizeof(buf), "%.17g", v);
         std::string out;
         detail::appendDouble(out, v);
-        ASSERT_EQ(out, buf) << "bits " << std::hex << *reinterpret_cast<const uint64_t *>(&v);
+        ASSERT_EQ(out, buf) << "bits " << std::hex << std::bit_cast<uint64_t>(v);
     };
     for (double v : fixedCases)
         check(v);
