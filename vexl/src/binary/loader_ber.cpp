@@ -64,8 +64,8 @@ public:
     /// Reverses the body transform into the loader's body buffer and makes it the current text.
     bool decryptField(const char *data, unsigned int size, const char *password, size_t bodyStart);
     /// Reads the record at the current position into `field`: the root, or a null child just
-    /// appended to its container.
-    bool loadFieldInfo(CFields &field, uint32_t depth);
+    /// appended to its container (`named`: with the record's name already).
+    bool loadFieldInfo(CFields &field, uint32_t depth, bool named = false);
     /// Root check of `LCBC_ROOT_CONTAINER`.
     bool checkRootType(const CFields &root);
     /// Offset of the reading position in the body.
@@ -88,6 +88,24 @@ private:
     inline bool loadValue(CFields &field, tVEXF_Node &node);
     inline bool checkID(CFields &field, const tVEXF_Node &node);
 
+    /// The name of the record at the reading position and its length, when the record's head and
+    /// name lie within the body and it has one; otherwise 0.
+    unsigned peekName(const unsigned char *&name) const noexcept {
+        const size_t l_uiLeft = m_uiSize - m_uiPos;
+        if (l_uiLeft == 0)
+            return 0;
+        const unsigned l_uiType = m_pData[m_uiPos];
+        const size_t l_uiAt = l_uiType == DT_array || l_uiType == DT_fields ? kContainerHead - 1
+                              : l_uiType <= DT_codelist                     ? kValueHead - 1
+                                                                            : 0;
+        if (l_uiAt == 0 || l_uiLeft <= l_uiAt)
+            return 0;
+        const unsigned l_uiLen = m_pData[m_uiPos + l_uiAt];
+        if (l_uiLen == 0 || l_uiLeft - l_uiAt - 1 < l_uiLen)
+            return 0;
+        name = m_pData + m_uiPos + l_uiAt + 1;
+        return l_uiLen;
+    }
     /// True when `n` more bytes can be read; otherwise records the over-length error.
     bool need(size_t n, const tVEXF_Node &node) {
         if (m_uiSize - m_uiPos >= n)
@@ -227,11 +245,12 @@ bool CBerReader::decryptField(const char *data, unsigned int size, const char *p
 // Each record is read into a node that is either the root (emptied by loadit) or a null child
 // just appended to its container, so every part of the field is set at most once.
 
-bool CBerReader::loadFieldInfo(CFields &field, uint32_t depth) {
+bool CBerReader::loadFieldInfo(CFields &field, uint32_t depth, bool named) {
     if (depth > kVexfDepthLimit)
         raiseLogicError("[%s#%d] Exceeded s_cnStackDepthLimit", "vexl::CLoader4BER::loadFieldInfo", __LINE__);
     tVEXF_Node l_tNode;
     l_tNode.uiStart = m_uiPos;
+    l_tNode.bNamed = named;
     if (!need(1 + 4, l_tNode))
         return false;
     const unsigned l_uiType = m_pData[m_uiPos];
@@ -284,11 +303,16 @@ bool CBerReader::loadFTI(CFields &field, tVEXF_Node &node, uint32_t depth) {
         field.reserveChildren(unsigned(node.uiChildren < l_uiFit ? node.uiChildren : l_uiFit));
     // Each child is added unnamed (the name follows in its record); duplicate names and IDs are
     // not looked up, the document is taken as written.
+    const bool l_bFields = node.eType == DT_fields;
     for (uint32_t i = 0; i < node.uiChildren; ++i) {
-        CFields *l_pChild = field.child_AddPtr(nullptr, 0u, 0u, true);
+        // A member of a record is appended with its name at once (an array ignores names given
+        // this way, so its elements get theirs from their record).
+        const unsigned char *l_pName = nullptr;
+        const unsigned l_uiName = l_bFields ? peekName(l_pName) : 0;
+        CFields *l_pChild = field.child_AddPtr(reinterpret_cast<const char *>(l_pName), l_uiName, 0u, true);
         if (l_pChild == nullptr)
             return addError(node, kMsgAddChild);
-        if (!loadFieldInfo(*l_pChild, depth + 1))
+        if (!loadFieldInfo(*l_pChild, depth + 1, l_uiName != 0))
             return false; // stop at the first failing child
     }
     node.uiEnd = m_uiPos;
@@ -319,7 +343,8 @@ bool CBerReader::loadFieldName(CFields &field, tVEXF_Node &node) {
         return true;
     if (!need(node.uiNameLen, node))
         return false;
-    field.setName(reinterpret_cast<const char *>(m_pData + m_uiPos), node.uiNameLen);
+    if (!node.bNamed)
+        field.setName(reinterpret_cast<const char *>(m_pData + m_uiPos), node.uiNameLen);
     m_uiPos += node.uiNameLen;
     return true;
 }

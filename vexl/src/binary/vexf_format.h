@@ -121,6 +121,7 @@ struct tVEXF_Node {
     uint32_t uiValueLen = 0;    ///< value: the stored value length
     size_t uiStart = 0;         ///< offset of the record's type byte in the body
     size_t uiEnd = 0;           ///< offset one past the record (children included)
+    bool bNamed = false;        ///< the field received its name when it was added
 };
 
 // MARK: - Byte order
