@@ -168,7 +168,12 @@ void ISaver::appendPEIandValue(detail::COutBuf &out, const CFields &field, unsig
     E_ValueKind l_eSlot = VK_Actual;
     if (l_uiSIS & SIS_PKTEXP) {
         tPacketExpInfo l_tExp = field.pkt_GetExp();
-        if (!CFields::pkt_IsNullExp(l_tExp)) {
+        // All ten bytes zero means no expression (read as two words).
+        uint64_t l_ullHead = 0;
+        uint16_t l_usTail = 0;
+        std::memcpy(&l_ullHead, &l_tExp, sizeof(l_ullHead));
+        std::memcpy(&l_usTail, reinterpret_cast<const char *>(&l_tExp) + sizeof(l_ullHead), sizeof(l_usTail));
+        if ((l_ullHead | l_usTail) != 0) {
             if ((l_uiSIS & SIS_SPACING) && (flags & (WF_ID | WF_NAME)))
                 out.put(' ');
             const unsigned int l_uiSKI = l_tExp.uSKI();

@@ -2,6 +2,9 @@
 
 #include "vexl/savers.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "saver/text_format.h"
 
 namespace vexl {
@@ -28,6 +31,20 @@ std::string CSaver4SER_PKT::saving(const CFields &root, unsigned char sis, const
     return l_strDoc;
 }
 
+namespace {
+
+// True when the field has no packet expression (all ten bytes zero, read as two words).
+inline bool hasNoExpression(const CFields &field) noexcept {
+    const tPacketExpInfo l_tExp = field.pkt_GetExp();
+    uint64_t l_ullHead = 0;
+    uint16_t l_usTail = 0;
+    std::memcpy(&l_ullHead, &l_tExp, sizeof(l_ullHead));
+    std::memcpy(&l_usTail, reinterpret_cast<const char *>(&l_tExp) + sizeof(l_ullHead), sizeof(l_usTail));
+    return (l_ullHead | l_usTail) == 0;
+}
+
+} // namespace
+
 // "#ID", the quoted name with "=" (or "= "), then the value. After an ID without a name, a
 // value that begins with a digit is preceded by a lone "=": the loader would otherwise read its
 // digits as more digits of the ID.
@@ -46,53 +63,66 @@ void CSaver4SER_PKT::writeMember(detail::COutBuf &out, const CFields &field) {
             out.put('=');
         l_bIdOnly = false;
     }
+    if (!l_bIdOnly) {
+        writeField(out, field);
+        return;
+    }
     const size_t l_uiAt = out.size();
     writeField(out, field);
-    if (l_bIdOnly && out.size() > l_uiAt) {
+    if (out.size() > l_uiAt) {
         const auto c = static_cast<unsigned char>(out.data()[l_uiAt]);
         if (c >= '0' && c <= '9')
             out.insert(l_uiAt, '=');
     }
 }
 
+// Containers: "[" elements "]" or "{" members "}", separated by ",". Scalars: the expression and
+// the value (`makePEIandValue`); the usual value without an expression is written directly.
 void CSaver4SER_PKT::writeField(detail::COutBuf &out, const CFields &field) {
-    switch (field.getDT()) {
-    case DT_array: {
-        out.put('[');
+    const E_DataType l_eType = field.getDT();
+    if (l_eType == DT_array || l_eType == DT_fields) {
+        const bool l_bFields = l_eType == DT_fields;
+        out.put(l_bFields ? '{' : '[');
         const CFields *const l_pBegin = field.begin();
         const CFields *const l_pEnd = field.end();
         detail::prefetchNodes(l_pBegin, l_pEnd);
-        for (const CFields *e = l_pBegin; e != l_pEnd; ++e) {
-            if (e + 1 != l_pEnd)
-                detail::prefetchField(e + 1);
-            if (e != l_pBegin)
+        for (const CFields *c = l_pBegin; c != l_pEnd; ++c) {
+            if (c + 1 != l_pEnd)
+                detail::prefetchField(c + 1);
+            if (c != l_pBegin)
                 out.put(',');
-            writeField(out, *e);
+            if (l_bFields)
+                writeMember(out, *c);
+            else
+                writeField(out, *c);
         }
-        out.put(']');
-        break;
+        out.put(l_bFields ? '}' : ']');
+        return;
     }
-    case DT_fields: {
-        out.put('{');
-        const CFields *const l_pBegin = field.begin();
-        const CFields *const l_pEnd = field.end();
-        detail::prefetchNodes(l_pBegin, l_pEnd);
-        for (const CFields *m = l_pBegin; m != l_pEnd; ++m) {
-            if (m + 1 != l_pEnd)
-                detail::prefetchField(m + 1);
-            if (m != l_pBegin)
-                out.put(',');
-            writeMember(out, *m);
+    if ((m_ucSIS & SIS_VALUE) && (!(m_ucSIS & SIS_PKTEXP) || hasNoExpression(field))) {
+        switch (l_eType) {
+        case DT_sint:
+            detail::appendSint(out, field.getValueRef().m_llValue);
+            return;
+        case DT_uint:
+            detail::appendUint(out, field.getValueRef().m_ullValue);
+            return;
+        case DT_null:
+            if (BC32_Check(SCBC_NULL_WORD))
+                out.append("null", 4);
+            return;
+        case DT_codelist: {
+            const char *l_cpData = nullptr;
+            const unsigned int l_uiLen = field.getCodePoint(&l_cpData);
+            detail::appendQuotedEscaped(out, l_cpData, l_uiLen);
+            return;
         }
-        out.put('}');
-        break;
+        default:
+            break;
+        }
     }
-    default: {
-        unsigned char l_ucFlags = 0;
-        appendPEIandValue(out, field, l_ucFlags);
-        break;
-    }
-    }
+    unsigned char l_ucFlags = 0;
+    appendPEIandValue(out, field, l_ucFlags);
 }
 
 } // namespace vexl

@@ -60,6 +60,34 @@ constexpr char s_acDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
+// Writes the decimal digits of `value` at `p` (24 bytes of room); returns the end. The digits
+// are built backwards in a local buffer, two at a time (32-bit arithmetic below 2^32), and
+// moved with one fixed-size copy.
+inline char *putUnsigned(char *p, unsigned long long value) {
+    char l_acBuf[48];
+    char *const l_pEnd = l_acBuf + 32;
+    char *q = l_pEnd;
+    while (value >= 4294967296ull) {
+        q -= 2;
+        std::memcpy(q, s_acDigitPairs + 2 * (value % 100), 2);
+        value /= 100;
+    }
+    uint32_t v = uint32_t(value);
+    while (v >= 100) {
+        q -= 2;
+        std::memcpy(q, s_acDigitPairs + 2 * (v % 100), 2);
+        v /= 100;
+    }
+    if (v >= 10) {
+        q -= 2;
+        std::memcpy(q, s_acDigitPairs + 2 * v, 2);
+    } else {
+        *--q = char('0' + v);
+    }
+    std::memcpy(p, q, 24); // q is at least 12 bytes into the buffer, so 24 bytes lie inside it
+    return p + (l_pEnd - q);
+}
+
 // Writes exactly `count` (even) digits of `value` (< 10^count) at `p`, most significant first.
 inline void putDigits(char *p, uint32_t value, int count) {
     for (int i = count - 2; i >= 0; i -= 2) {
@@ -227,14 +255,18 @@ char *formatDouble17(char *p, double value) {
 // MARK: - Output buffer (Public)
 
 void COutBuf::grow(size_t n) {
+    const size_t l_uiPos = size();
     size_t l_uiSize = m_rStr.size() * 2;
-    if (l_uiSize < m_uiPos + n)
-        l_uiSize = m_uiPos + n;
+    if (l_uiSize < l_uiPos + n)
+        l_uiSize = l_uiPos + n;
     if (l_uiSize < 256)
         l_uiSize = 256;
     if (l_uiSize < m_rStr.capacity())
         l_uiSize = m_rStr.capacity();
     m_rStr.resize(l_uiSize);
+    m_pBegin = m_rStr.data();
+    m_pCur = m_pBegin + l_uiPos;
+    m_pEnd = m_pBegin + l_uiSize;
 }
 
 // MARK: - Quoted strings (Public)
@@ -247,6 +279,19 @@ void appendQuotedEscaped(COutBuf &out, const char *text, size_t length) {
     *p++ = '"';
     const auto *s = reinterpret_cast<const unsigned char *>(text);
     const unsigned char *const l_pEnd = s + length;
+    if (length < 16) {
+        // Short texts (most names): one pass that only asks whether any byte needs an escape,
+        // without a dependency from byte to byte, then a plain copy.
+        uint32_t l_uiEscapes = 0;
+        for (size_t i = 0; i < length; ++i)
+            l_uiEscapes |= s_tEscape.m_atEntry[s[i]].m_uiLen;
+        if (l_uiEscapes == 1) {
+            std::memcpy(p, text, length);
+            p[length] = '"';
+            out.commit(p + length + 1);
+            return;
+        }
+    }
 #ifdef __SSE2__
     while (l_pEnd - s >= 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s));
@@ -289,12 +334,16 @@ void appendDouble(COutBuf &out, double value) {
 
 void appendSint(COutBuf &out, long long value) {
     char *p = out.reserve(24);
-    out.commit(std::to_chars(p, p + 24, value).ptr);
+    if (value < 0) {
+        *p++ = '-';
+        out.commit(putUnsigned(p, 0ull - static_cast<unsigned long long>(value)));
+        return;
+    }
+    out.commit(putUnsigned(p, static_cast<unsigned long long>(value)));
 }
 
 void appendUint(COutBuf &out, unsigned long long value) {
-    char *p = out.reserve(24);
-    out.commit(std::to_chars(p, p + 24, value).ptr);
+    out.commit(putUnsigned(out.reserve(24), value));
 }
 
 void appendQuotedEscaped(std::string &out, const char *text, size_t length) {

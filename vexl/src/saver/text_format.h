@@ -17,51 +17,56 @@ namespace vexl::detail {
 class COutBuf {
 public:
     /// Writes after the current content of `str`.
-    explicit COutBuf(std::string &str) noexcept : m_rStr(str), m_uiPos(str.size()) {}
+    explicit COutBuf(std::string &str) noexcept
+        : m_rStr(str), m_pBegin(str.data()), m_pCur(str.data() + str.size()),
+          m_pEnd(str.data() + str.size()) {}
     COutBuf(const COutBuf &) = delete;
     COutBuf &operator=(const COutBuf &) = delete;
     ~COutBuf() { finish(); }
 
     /// Room for at least `n` more bytes; returns where the next byte goes.
     char *reserve(size_t n) {
-        if (m_rStr.size() - m_uiPos < n)
+        if (size_t(m_pEnd - m_pCur) < n)
             grow(n);
-        return m_rStr.data() + m_uiPos;
+        return m_pCur;
     }
     /// Marks the bytes up to `end` (from the last `reserve`) as written.
-    void commit(const char *end) noexcept { m_uiPos = size_t(end - m_rStr.data()); }
+    void commit(char *end) noexcept { m_pCur = end; }
 
     void put(char c) {
-        *reserve(1) = c;
-        ++m_uiPos;
+        if (m_pCur == m_pEnd)
+            grow(1);
+        *m_pCur++ = c;
     }
     void append(const char *text, size_t n) {
         std::memcpy(reserve(n), text, n);
-        m_uiPos += n;
+        m_pCur += n;
     }
     void append(const std::string &text) { append(text.data(), text.size()); }
 
-    size_t size() const noexcept { return m_uiPos; }
-    bool empty() const noexcept { return m_uiPos == 0; }
-    char back() const noexcept { return m_rStr[m_uiPos - 1]; }
-    const char *data() const noexcept { return m_rStr.data(); }
+    size_t size() const noexcept { return size_t(m_pCur - m_pBegin); }
+    bool empty() const noexcept { return m_pCur == m_pBegin; }
+    char back() const noexcept { return m_pCur[-1]; }
+    const char *data() const noexcept { return m_pBegin; }
     /// Drops the text after `size` bytes.
-    void truncate(size_t size) noexcept { m_uiPos = size; }
+    void truncate(size_t size) noexcept { m_pCur = m_pBegin + size; }
     /// Inserts one byte at `at`, moving the text after it.
     void insert(size_t at, char c) {
         reserve(1);
-        std::memmove(m_rStr.data() + at + 1, m_rStr.data() + at, m_uiPos - at);
-        m_rStr[at] = c;
-        ++m_uiPos;
+        std::memmove(m_pBegin + at + 1, m_pBegin + at, size() - at);
+        m_pBegin[at] = c;
+        ++m_pCur;
     }
     /// Trims the string to the text written.
-    void finish() { m_rStr.resize(m_uiPos); }
+    void finish() { m_rStr.resize(size()); }
 
 private:
     void grow(size_t n);
 
     std::string &m_rStr;
-    size_t m_uiPos;
+    char *m_pBegin; // the string's bytes
+    char *m_pCur;   // where the next byte goes
+    char *m_pEnd;   // end of the room (the string's size)
 };
 
 /// Starts loading the children or the bytes of a field that is about to be written: a tree
