@@ -16,12 +16,13 @@ CSaver4SER_HFW::~CSaver4SER_HFW() = default;
 
 std::string CSaver4SER_HFW::saving(const CFields &root, unsigned char sis, const char * /*password*/) {
     // The document is handed over; the next call starts with room for one of the same size.
-    const size_t l_uiLast = m_strOutput.capacity();
     m_strOutput.clear();
     detail::CHfwWriter(*this).run(root, sis);
     std::string l_strDoc = std::move(m_strOutput);
     m_strOutput = std::string();
-    m_strOutput.reserve(l_uiLast < l_strDoc.size() ? l_strDoc.size() : l_uiLast);
+    // Slack beyond the last size: writers reserve an item's worst case before writing it, and a
+    // reallocation near the end would copy the whole document.
+    m_strOutput.reserve(l_strDoc.size() + l_strDoc.size() / 16 + 4096);
     return l_strDoc;
 }
 

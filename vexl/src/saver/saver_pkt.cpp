@@ -15,7 +15,6 @@ CSaver4SER_PKT::~CSaver4SER_PKT() = default;
 // 2. The root's "#ID" and name, and its value.
 // 3. A final line feed with SCBC 0x04.
 std::string CSaver4SER_PKT::saving(const CFields &root, unsigned char sis, const char * /*password*/) {
-    const size_t l_uiLast = m_strOutput.capacity();
     m_strOutput.clear();
     m_ucSIS = static_cast<unsigned char>(sis & ~SIS_SPACING);
     {
@@ -27,7 +26,9 @@ std::string CSaver4SER_PKT::saving(const CFields &root, unsigned char sis, const
     // The document is handed over; the next call starts with room for one of the same size.
     std::string l_strDoc = std::move(m_strOutput);
     m_strOutput = std::string();
-    m_strOutput.reserve(l_uiLast < l_strDoc.size() ? l_strDoc.size() : l_uiLast);
+    // Slack beyond the last size: writers reserve an item's worst case before writing it, and a
+    // reallocation near the end would copy the whole document.
+    m_strOutput.reserve(l_strDoc.size() + l_strDoc.size() / 16 + 4096);
     return l_strDoc;
 }
 
