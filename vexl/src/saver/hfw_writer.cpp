@@ -44,6 +44,7 @@ CHfwWriter::CHfwWriter(CStreamSaver4SER_HFW &saver, std::ostream &out)
 void CHfwWriter::run(const CFields &root, unsigned char sis) {
     m_tOut.truncate(0);
     m_rIndent.clear();
+    m_uiIndentLen = 0;
     m_strIndentPad.clear();
     growIndentPad();
     m_rCollect = false;
@@ -243,25 +244,34 @@ void CHfwWriter::writeArray(const CFields &field) {
 // continues the line only right after an indentation it wrote itself, so a name or an unnamed
 // member's value goes to a new line after "#ID ".
 void CHfwWriter::writeIndent() {
+    bool l_bLineFeed = false;
     if (m_pStream == nullptr) {
         if (!m_tOut.empty()) {
             const char c = m_tOut.back();
             if (c == ' ')
                 return;
-            if (c != '\n')
-                m_tOut.put('\n');
+            l_bLineFeed = c != '\n';
         }
-        putIndentation();
-        return;
+    } else {
+        if (*m_pSameLine && m_ullSameLineAt == written())
+            return;
+        const char c = lastChar();
+        l_bLineFeed = c != '\0' && c != '\n';
     }
-    if (*m_pSameLine && m_ullSameLineAt == written())
-        return;
-    const char c = lastChar();
-    if (c != '\0' && c != '\n')
-        m_tOut.put('\n');
-    putIndentation();
-    *m_pSameLine = true;
-    m_ullSameLineAt = written();
+    // The line feed and the indentation in one reservation; the indentation is copied in
+    // 16-byte pieces from the run of units.
+    const size_t n = m_uiIndentLen;
+    char *p = m_tOut.reserve(n + 17);
+    *p = '\n';
+    p += l_bLineFeed ? 1 : 0;
+    const char *l_cpPad = m_strIndentPad.data();
+    for (size_t i = 0; i < n; i += 16)
+        std::memcpy(p + i, l_cpPad + i, 16);
+    m_tOut.commit(p + n);
+    if (m_pStream != nullptr) {
+        *m_pSameLine = true;
+        m_ullSameLineAt = written();
+    }
 }
 
 void CHfwWriter::writeWithIndent(const char *text, size_t length) {
@@ -269,21 +279,13 @@ void CHfwWriter::writeWithIndent(const char *text, size_t length) {
     m_tOut.append(text, length);
 }
 
-// The indentation is copied in 16-byte pieces from the run of units.
-void CHfwWriter::putIndentation() {
-    const size_t n = m_rIndent.size();
-    char *p = m_tOut.reserve(n + 16);
-    const char *l_cpPad = m_strIndentPad.data();
-    for (size_t i = 0; i < n; i += 16)
-        std::memcpy(p + i, l_cpPad + i, 16);
-    m_tOut.commit(p + n);
-}
-
 // The indentation is a prefix of a run of indentation units; the run is lengthened when the
 // nesting goes deeper, and always has room for the last 16-byte piece.
 void CHfwWriter::indent() {
     m_rIndent += m_strUnit;
-    growIndentPad();
+    m_uiIndentLen = m_rIndent.size();
+    if (m_strIndentPad.size() < m_uiIndentLen + 32)
+        growIndentPad();
 }
 
 void CHfwWriter::growIndentPad() {
@@ -298,6 +300,7 @@ void CHfwWriter::growIndentPad() {
 void CHfwWriter::unindent() {
     if (m_rIndent.size() >= m_strUnit.size()) {
         m_rIndent.resize(m_rIndent.size() - m_strUnit.size());
+        m_uiIndentLen = m_rIndent.size();
         return;
     }
     m_rSaver.setUserError(-999, "[%s#%d] m_strIndentString.size(%u) < m_strIndentUnit.size(%u)",

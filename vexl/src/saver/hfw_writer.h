@@ -32,7 +32,6 @@ private:
 
     // MARK: - Primitives
     void writeIndent();
-    void putIndentation();
     void growIndentPad();
     void writeWithIndent(const char *text, size_t length);
     void indent();
@@ -50,6 +49,7 @@ private:
     ISaver &m_rSaver;
     COutBuf m_tOut;                    // document (string writer) or pending block (stream writer)
     std::string &m_rIndent;            // current indentation
+    size_t m_uiIndentLen = 0;          // length of the current indentation
     std::string m_strIndentPad;        // indentation units repeated, 32 bytes longer than the indentation
     std::string m_strUnit;             // one indentation level
     std::vector<uint32_t> &m_rEnds;    // end offsets of measured element texts
