@@ -188,13 +188,15 @@ TEST(SaverHFW, MultiLineCommentsAreIndentedPerLine) {
     CFields &inner = root.addChildRef("inner");
     CFields &x = inner.addChildRef("x");
     x = 1;
-    x.setComment("// one\n/* two */// three", CP_Ahead);
+    // A line inside a block comment is its text, not a new comment: it is not indented.
+    x.setComment("// one\n/* two\n/ 2b */// three", CP_Ahead);
     x.setComment("/* b */", CP_Behind);
     EXPECT_EQ(hfw(root, SIS_DETAIL, 0), "{\n"
                                         "  \"inner\" =\n"
                                         "  {\n"
                                         "    // one\n"
-                                        "    /* two */// three\n"
+                                        "    /* two\n"
+                                        "/ 2b */// three\n"
                                         "    \"x\" = 1 /* b */\n"
                                         "  }\n"
                                         "}");
