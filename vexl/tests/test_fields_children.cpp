@@ -297,3 +297,23 @@ TEST(FieldsChildren, LargeRecordLookupsStayFirstMatch) {
     l_root[20u].setID(0);
     EXPECT_NE(l_root.addChildPtr("w", 501), nullptr);
 }
+
+TEST(FieldsChildren, EmptyContainersAreIndependent) {
+    CFields l_a(DT_fields), l_b(DT_array);
+    CFields l_copy(l_a);
+    l_copy.addChildRef("x") = 1;
+    EXPECT_EQ(l_a.getChildCount(), 0u);
+    EXPECT_EQ(l_copy.getChildCount(), 1u);
+    l_b.addArrayAt(CFields(2));
+    EXPECT_EQ(CFields(DT_array).getChildCount(), 0u);
+    EXPECT_TRUE(l_a.reserveChildren(100));
+    EXPECT_FALSE(CFields(1).reserveChildren(1));
+    for (int i = 0; i < 100; ++i)
+        l_a.addChildRef(("n" + std::to_string(i)).c_str()) = i;
+    CFields l_big(l_a);
+    EXPECT_EQ(l_big["n99"].asSint32(), 99);
+    EXPECT_TRUE(l_big == l_a);
+    l_a.removeChildAll();
+    EXPECT_EQ(l_big.getChildCount(), 100u);
+    EXPECT_EQ(l_a.begin(), l_a.end());
+}

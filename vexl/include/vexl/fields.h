@@ -32,6 +32,7 @@
 /// from or resizing of their parent.
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -102,6 +103,18 @@ union uMultiValue {
 };
 static_assert(sizeof(uMultiValue) == 8);
 
+/// The head of a children sequence: the children follow it, contiguously, in the same heap
+/// block. Exposed only so that counting and iterating children can be inlined; use the
+/// `CFields` API to read it and never write it.
+struct tChildrenHead {
+    uint32_t uCount;    ///< number of children
+    uint32_t uCapacity; ///< children the block has room for
+    void *pNameIndex;   ///< lookup index of large records (internal)
+    void *pIdCache;     ///< subtree ID cache of large records (internal)
+    void *pReserved;    ///< keeps the children 16-byte aligned in the block
+};
+static_assert(sizeof(tChildrenHead) % 8 == 0);
+
 /// Borrowed zero-terminated text. A node built or set from one keeps the pointer (no copy) and
 /// never frees or writes the text, which must outlive every node that borrows it.
 class CStaticString {
@@ -147,7 +160,10 @@ public:
     CAllotString &operator=(const CAllotString &other);
     /// Releases this holder's copy and takes over `other`'s text; `other` is left empty.
     CAllotString &operator=(CAllotString &&other) noexcept;
-    ~CAllotString() { release(); }
+    ~CAllotString() {
+        if (ownsHeapCopy())
+            releaseHeap();
+    }
 
     /// Stores `length` bytes of `text` under `policy`: `DP_Duplicate` copies them, the other
     /// policies keep the pointer (the text must then stay valid and, for later reads as a C
@@ -167,7 +183,12 @@ public:
     }
 
     /// The text, or "" when empty (never null).
-    const char *getData() const noexcept;
+    const char *getData() const noexcept {
+        if (m_uiSAI & SAI_INLINE)
+            return reinterpret_cast<const char *>(m_aucRaw);
+        const char *l_p = getLength() != 0 ? pointer() : nullptr;
+        return l_p != nullptr ? l_p : "";
+    }
     /// Length in bytes, 0 when empty.
     unsigned int getLength() const noexcept { return (m_uiSAI & SAI_MASK) >> 2; }
     /// The duplication policy (`DP_Static` when empty).
@@ -189,8 +210,20 @@ private:
     static constexpr uint32_t SAI_INLINE = 0x80000000u; // the text lives in m_aucRaw
     static constexpr unsigned int INLINE_MAX = 11;
 
-    void release() noexcept;
-    const char *pointer() const noexcept;
+    bool ownsHeapCopy() const noexcept {
+        return (m_uiSAI & (SAI_INLINE | 0x3u)) == uint32_t(DP_Duplicate) && getLength() != 0;
+    }
+    void releaseHeap() noexcept;
+    void release() noexcept {
+        if (ownsHeapCopy())
+            releaseHeap();
+        init();
+    }
+    const char *pointer() const noexcept {
+        const char *l_p;
+        std::memcpy(&l_p, m_aucRaw + 4, sizeof(l_p));
+        return l_p;
+    }
     void setPointer(const char *p) noexcept;
 
     alignas(8) uint32_t m_uiSAI;
@@ -310,7 +343,10 @@ public:
         other.m_ucVK = 0;
     }
     /// Releases both values (children included), the comments and an owned name.
-    ~CFields();
+    ~CFields() {
+        if (m_ucSlots != 0 || m_pComments != nullptr)
+            destroyParts();
+    }
 
     // MARK: - Name
 
@@ -455,28 +491,68 @@ public:
     const CFields &operator[](unsigned long index) const;
     const CFields &operator[](long index) const;
     /// The first child named `name`, or `freeNull` (reset to null) when there is none.
-    CFields &operator[](const char *name);
+    CFields &operator[](const char *name) {
+        const CFields *l_p = findChildAt(name, nameLength(name));
+        return l_p != nullptr ? *const_cast<CFields *>(l_p) : resetFreeNull();
+    }
     CFields &operator[](const std::string &name);
     CFields &operator[](const CStaticString &name);
     /// The first child named `name`, or `nullRef` when there is none.
-    const CFields &operator[](const char *name) const;
+    const CFields &operator[](const char *name) const {
+        const CFields *l_p = findChildAt(name, nameLength(name));
+        return l_p != nullptr ? *l_p : null;
+    }
     const CFields &operator[](const std::string &name) const;
     const CFields &operator[](const CStaticString &name) const;
     /// The child at `index`, or `nullRef` when out of range or not a container. Never throws.
-    const CFields &getChildAt(unsigned int index) const noexcept;
+    const CFields &getChildAt(unsigned int index) const noexcept {
+        const tChildrenHead *l_pHead = head();
+        return (l_pHead != nullptr && index < l_pHead->uCount) ? itemsOf(l_pHead)[index] : null;
+    }
 
     /// Contiguous children: `begin()` to `end()` (both null for non-containers), for
     /// `for (CFields &child : node)`.
-    CFields *begin() noexcept;
-    CFields *end() noexcept;
-    const CFields *begin() const noexcept;
-    const CFields *end() const noexcept;
+    CFields *begin() noexcept {
+        const tChildrenHead *l_pHead = head();
+        return l_pHead != nullptr ? const_cast<CFields *>(itemsOf(l_pHead)) : nullptr;
+    }
+    CFields *end() noexcept {
+        const tChildrenHead *l_pHead = head();
+        return l_pHead != nullptr ? const_cast<CFields *>(itemsOf(l_pHead)) + l_pHead->uCount : nullptr;
+    }
+    const CFields *begin() const noexcept {
+        const tChildrenHead *l_pHead = head();
+        return l_pHead != nullptr ? itemsOf(l_pHead) : nullptr;
+    }
+    const CFields *end() const noexcept {
+        const tChildrenHead *l_pHead = head();
+        return l_pHead != nullptr ? itemsOf(l_pHead) + l_pHead->uCount : nullptr;
+    }
 
     // MARK: - Children: finding and counting
 
     /// The first child of a `DT_fields` node whose name is these `length` bytes; null for other
     /// types, a null or empty name, or no match.
-    const CFields *findChildAt(const char *name, unsigned int length) const;
+    const CFields *findChildAt(const char *name, unsigned int length) const {
+        if ((m_ucSlots & 0x07u) != DT_fields || name == nullptr || length == 0)
+            return nullptr;
+        const tChildrenHead *l_pHead = head();
+        if (l_pHead == nullptr)
+            return nullptr;
+        if (l_pHead->uCount >= SMALL_RECORD_LIMIT)
+            return findIndexed(name, length);
+        // Small records: a scan of the names, inline so that lookups in many small records
+        // overlap their memory accesses.
+        const CFields *l_pItems = itemsOf(l_pHead);
+        for (uint32_t i = 0; i < l_pHead->uCount; ++i) {
+            const CAllotString &l_tName = l_pItems[i].m_tName;
+            if (l_tName.getLength() == length) {
+                if (sameBytes(l_tName.getData(), name, length))
+                    return &l_pItems[i];
+            }
+        }
+        return nullptr;
+    }
     /// True when `index` is below `getChildCount()`.
     bool isValidChild(unsigned int index) const noexcept { return index < getChildCount(); }
     bool isValidChild(int index) const noexcept { return index >= 0 && unsigned(index) < getChildCount(); }
@@ -484,12 +560,15 @@ public:
     bool isValidChild(const char *name, unsigned int length) const {
         return findChildAt(name, length) != nullptr;
     }
-    bool isValidChild(const char *name) const;
+    bool isValidChild(const char *name) const { return findChildAt(name, nameLength(name)) != nullptr; }
     bool isValidChild(const std::string &name) const {
         return findChildAt(name.data(), unsigned(name.size())) != nullptr;
     }
     /// Number of direct children; 0 for non-containers and removed sequences.
-    unsigned int getChildCount() const noexcept;
+    unsigned int getChildCount() const noexcept {
+        const tChildrenHead *l_pHead = head();
+        return l_pHead != nullptr ? l_pHead->uCount : 0u;
+    }
     /// Number of all descendants of `start` (of this node when null), `start` not counted.
     unsigned int getMemberCount(const CFields *start = nullptr) const;
     /// True for `DT_null`, `DT_array` and `DT_fields` without children; false for values.
@@ -622,7 +701,10 @@ public:
     unsigned long long asUint64(E_ValueKind vk = VK_Actual) const;
     unsigned long long asLUint(E_ValueKind vk = VK_Actual) const { return asUint64(vk); }
     float asFloat(E_ValueKind vk = VK_Actual) const;
-    double asDouble(E_ValueKind vk = VK_Actual) const;
+    double asDouble(E_ValueKind vk = VK_Actual) const {
+        return (vk == VK_Actual && (m_ucSlots & 0x07u) == DT_double) ? m_uActValue.m_dValue
+                                                                     : asDoubleOther(vk);
+    }
     /// "" for null and a code list without data, "true"/"false", `ToString` of numbers, the
     /// code list's bytes. Containers raise "Type is not convertible to string".
     std::string asString(E_ValueKind vk = VK_Actual) const;
@@ -643,7 +725,15 @@ public:
     /// null for other types.
     const void *getValuePtr(E_ValueKind vk = VK_Actual) const noexcept;
     /// 1 for bool, 8 for numbers, a code list's length, 0 otherwise.
-    unsigned int getRawBytes(E_ValueKind vk = VK_Actual) const noexcept;
+    unsigned int getRawBytes(E_ValueKind vk = VK_Actual) const noexcept {
+        if (vk == VK_Actual && (m_ucSlots & 0x0Fu) == (DT_codelist | 0x08u) &&
+            m_uActValue.m_cpValue != nullptr) {
+            uint32_t l_uLen; // an owned list: the count in front of the bytes
+            std::memcpy(&l_uLen, m_uActValue.m_cpValue, 4);
+            return l_uLen;
+        }
+        return getRawBytesOther(vk);
+    }
     /// For a code list with data: sets `*out` to its first byte and returns its length;
     /// otherwise 0 (`*out` untouched).
     unsigned int getCodePoint(const char **out, E_ValueKind vk = VK_Actual) const noexcept;
@@ -767,6 +857,27 @@ private:
     void pkt_leaveISA4ESK() const noexcept;
 
     // Tree internals.
+    /// Records with fewer children are searched by a scan; larger ones through an index.
+    static constexpr uint32_t SMALL_RECORD_LIMIT = 12;
+    /// Length of a zero-terminated name, counted up to 256 (longer names match no child).
+    static unsigned int nameLength(const char *name) noexcept {
+        unsigned int l_n = 0;
+        if (name != nullptr)
+            while (l_n <= CAllotString::MAX_LENGTH && name[l_n] != '\0')
+                ++l_n;
+        return l_n;
+    }
+    const CFields *findIndexed(const char *name, unsigned int length) const;
+    /// Byte equality of names (at most 255 bytes), without a library call.
+    static bool sameBytes(const char *a, const char *b, unsigned int length) noexcept {
+        for (unsigned int i = 0; i < length; ++i)
+            if (a[i] != b[i])
+                return false;
+        return true;
+    }
+    CFields &resetFreeNull() noexcept;
+    double asDoubleOther(E_ValueKind vk) const;
+    unsigned int getRawBytesOther(E_ValueKind vk) const noexcept;
     uint8_t actBits() const noexcept { return m_ucSlots & 0x0Fu; }
     uint8_t secBits() const noexcept { return m_ucSlots >> 4; }
     void setActBits(uint8_t bits) noexcept { m_ucSlots = uint8_t((m_ucSlots & 0xF0u) | (bits & 0x0Fu)); }
@@ -777,6 +888,13 @@ private:
         uint8_t l_dt = m_ucSlots & 0x07u;
         return (l_dt == DT_fields || l_dt == DT_array) ? m_uActValue.m_pFV : nullptr;
     }
+    // The sequence is a tChildrenHead followed by the children (a standard-layout class whose
+    // only base is the head, so the two pointers are interconvertible).
+    const tChildrenHead *head() const noexcept { return reinterpret_cast<const tChildrenHead *>(children()); }
+    static const CFields *itemsOf(const tChildrenHead *head) noexcept {
+        return reinterpret_cast<const CFields *>(head + 1);
+    }
+    void destroyParts() noexcept;
     void clearActual() noexcept;
     void clearSecond() noexcept;
     void destroyComments() noexcept;
@@ -791,7 +909,7 @@ private:
     void becomeContainer(bool fields);
     CFields *childAdd(const char *name, unsigned int length, unsigned int id, bool forceNew, bool &existed,
                       const char *function);
-    CFieldsVector &requireSequence(const char *function);
+    CFieldsVector *&requireSequence(const char *function);
 
     // Layout (72 bytes): pointers first, then 32-bit members, then bytes.
     uMultiValue m_uActValue;  ///< actual value

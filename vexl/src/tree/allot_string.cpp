@@ -11,21 +11,13 @@ namespace vexl {
 
 // MARK: - CAllotString
 
-const char *CAllotString::pointer() const noexcept {
-    const char *l_p;
-    std::memcpy(&l_p, m_aucRaw + 4, sizeof(l_p));
-    return l_p;
-}
-
 void CAllotString::setPointer(const char *p) noexcept {
     std::memset(m_aucRaw, 0, 4);
     std::memcpy(m_aucRaw + 4, &p, sizeof(p));
 }
 
-void CAllotString::release() noexcept {
-    if ((m_uiSAI & SAI_INLINE) == 0 && getDP() == DP_Duplicate && getLength() != 0)
-        std::free(const_cast<char *>(pointer()));
-    init();
+void CAllotString::releaseHeap() noexcept {
+    std::free(const_cast<char *>(pointer()));
 }
 
 CAllotString::CAllotString(const char *text) : CAllotString() {
@@ -87,7 +79,8 @@ bool CAllotString::setData(const CAllotString &other) {
         release();
         return true;
     }
-    if (other.getDP() == DP_Static) {
+    if (other.getDP() == DP_Static || (other.m_uiSAI & SAI_INLINE)) {
+        // A shared static pointer, or a short copy kept inside the holder: copy the holder.
         release();
         m_uiSAI = other.m_uiSAI;
         std::memcpy(m_aucRaw, other.m_aucRaw, sizeof(m_aucRaw));
@@ -104,15 +97,6 @@ void CAllotString::swap(CAllotString &other) noexcept {
     std::memcpy(m_aucRaw, other.m_aucRaw, sizeof(m_aucRaw));
     other.m_uiSAI = l_uSAI;
     std::memcpy(other.m_aucRaw, l_aucRaw, sizeof(l_aucRaw));
-}
-
-const char *CAllotString::getData() const noexcept {
-    if (m_uiSAI & SAI_INLINE)
-        return reinterpret_cast<const char *>(m_aucRaw);
-    if (getLength() == 0)
-        return "";
-    const char *l_p = pointer();
-    return l_p != nullptr ? l_p : "";
 }
 
 bool CAllotString::operator==(const CAllotString &other) const noexcept {

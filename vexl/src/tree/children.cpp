@@ -18,11 +18,7 @@ const char *const s_szNoSequence = "[%s#%d] m_tValue.m_tActValue.m_uMultiValue.m
 // Name length of a zero-terminated name; names above 255 bytes can never match a child, so the
 // measure stops at 256.
 inline unsigned int measureName(const char *name) noexcept {
-    if (name == nullptr)
-        return 0;
-    const void *l_pZero = std::memchr(name, 0, CAllotString::MAX_LENGTH + 1);
-    return l_pZero != nullptr ? unsigned(static_cast<const char *>(l_pZero) - name)
-                              : CAllotString::MAX_LENGTH + 1;
+    return name != nullptr ? unsigned(strnlen(name, CAllotString::MAX_LENGTH + 1)) : 0u;
 }
 
 } // namespace
@@ -32,18 +28,17 @@ inline unsigned int measureName(const char *name) noexcept {
 void CFields::becomeContainer(bool fields) {
     // A bare-value assignment of an empty container: name, ID, comments and packet expression
     // stay; the value kind becomes VK_Actual.
-    CFieldsVector *l_pSeq = new CFieldsVector();
+    CFieldsVector *l_pSeq = CFieldsVector::create(0);
     clearSecond();
     clearActual();
     m_uActValue.m_pFV = l_pSeq;
     setActBits(uint8_t(fields ? DT_fields : DT_array));
 }
 
-CFieldsVector &CFields::requireSequence(const char *function) {
-    CFieldsVector *l_pSeq = m_uActValue.m_pFV;
-    if (l_pSeq == nullptr)
+CFieldsVector *&CFields::requireSequence(const char *function) {
+    if (m_uActValue.m_pFV == nullptr)
         raiseLogicError(s_szNoSequence, function, __LINE__);
-    return *l_pSeq;
+    return m_uActValue.m_pFV;
 }
 
 CFields *CFields::childAdd(const char *name, unsigned int length, unsigned int id, bool forceNew,
@@ -58,23 +53,23 @@ CFields *CFields::childAdd(const char *name, unsigned int length, unsigned int i
     }
     if (l_dt != DT_fields && l_dt != DT_array)
         raiseLogicError("[%s#%d] requires DT_fields or DT_array", function, __LINE__);
-    CFieldsVector &l_seq = requireSequence(function);
+    CFieldsVector *&l_rSeq = requireSequence(function);
     if (l_dt == DT_array)
-        return &l_seq.appendNull();
+        return &CFieldsVector::appendNull(l_rSeq);
 
     if (!forceNew) {
         if (length != 0) {
-            int l_n = l_seq.findName(name, length);
+            int l_n = l_rSeq->findName(name, length);
             if (l_n >= 0) {
                 existed = true;
-                return &l_seq[uint32_t(l_n)];
+                return &(*l_rSeq)[uint32_t(l_n)];
             }
         }
         if (id != 0 && id <= maxID) {
             const CFields *l_pFound = nullptr;
             if (m_uiID == id)
                 l_pFound = this;
-            else if (l_seq.mayHaveID(id))
+            else if (l_rSeq->mayHaveID(id))
                 l_pFound = findID(id);
             if (l_pFound != nullptr) {
                 existed = true;
@@ -83,12 +78,12 @@ CFields *CFields::childAdd(const char *name, unsigned int length, unsigned int i
         }
     }
 
-    CFields &l_child = l_seq.appendNull();
+    CFields &l_child = CFieldsVector::appendNull(l_rSeq);
     if (length >= 1 && length <= CAllotString::MAX_LENGTH)
         l_child.m_tName.setData(name, length, DP_Duplicate); // a new child: no index sees it yet
     if (id != 0 && id <= maxID) {
         l_child.m_uiID = id;
-        l_seq.noteAppendedID(id, bumpIdEpoch());
+        l_rSeq->noteAppendedID(id, bumpIdEpoch());
     }
     return &l_child;
 }
@@ -130,9 +125,9 @@ CFields &CFields::addArrayAt(const CFields &value, bool valueOnly) {
         l_tmp.cloneFrom(value);
     if (l_dt == DT_null)
         becomeContainer(false);
-    CFieldsVector &l_seq = requireSequence(l_szFn);
+    CFieldsVector *&l_rSeq = requireSequence(l_szFn);
     bool l_bIds = l_tmp.m_uiID != 0 || slot::hasChildren(l_tmp.m_uActValue, l_tmp.actBits());
-    CFields &l_child = l_seq.appendMove(std::move(l_tmp));
+    CFields &l_child = CFieldsVector::appendMove(l_rSeq, std::move(l_tmp));
     if (l_bIds)
         bumpIdEpoch();
     return l_child;
@@ -153,23 +148,22 @@ void CFields::resizeArray(unsigned int count) {
         removeChildAll();
         return;
     }
-    CFieldsVector &l_seq = requireSequence(l_szFn);
-    if (count < l_seq.count()) {
-        l_seq.truncate(count);
-        if (l_seq.count() != count)
+    CFieldsVector *&l_rSeq = requireSequence(l_szFn);
+    if (count < l_rSeq->count()) {
+        l_rSeq->truncate(count);
+        if (l_rSeq->count() != count)
             raiseLogicError("mismatched condition");
         return;
     }
-    l_seq.reserve(count);
-    while (l_seq.count() < count)
-        l_seq.appendNull();
+    CFieldsVector::reserve(l_rSeq, count);
+    while (l_rSeq->count() < count)
+        CFieldsVector::appendNull(l_rSeq);
 }
 
 bool CFields::reserveChildren(unsigned int count) {
-    CFieldsVector *l_pSeq = children();
-    if (l_pSeq == nullptr)
+    if (children() == nullptr)
         return false;
-    l_pSeq->reserve(count);
+    CFieldsVector::reserve(m_uActValue.m_pFV, count);
     return true;
 }
 
@@ -179,10 +173,10 @@ CFields &CFields::operator[](unsigned int index) {
     E_DataType l_dt = getDT();
     if (l_dt != DT_fields && l_dt != DT_array)
         raiseLogicError("[%s#%d] requires DT_fields or DT_array", s_szIndex, __LINE__);
-    CFieldsVector &l_seq = requireSequence(s_szIndex);
-    if (index >= l_seq.count())
+    CFieldsVector *l_pSeq = requireSequence(s_szIndex);
+    if (index >= l_pSeq->count())
         raiseLogicError("[%s#%d] found not a field for the index", s_szIndex, __LINE__);
-    return l_seq[index];
+    return (*l_pSeq)[index];
 }
 
 CFields &CFields::operator[](int index) {
@@ -228,29 +222,13 @@ const CFields &CFields::operator[](long index) const {
     return (*this)[static_cast<unsigned long>(index)];
 }
 
-CFields &CFields::operator[](const char *name) {
-    const CFields *l_p = findChildAt(name, measureName(name));
-    if (l_p != nullptr)
-        return *const_cast<CFields *>(l_p);
-    freeNull.resetToNull(); // whatever a caller wrote into it before is discarded
-    return freeNull;
-}
-
 CFields &CFields::operator[](const std::string &name) {
     const CFields *l_p = findChildAt(name.data(), unsigned(name.size() > 256 ? 256 : name.size()));
-    if (l_p != nullptr)
-        return *const_cast<CFields *>(l_p);
-    freeNull.resetToNull(); // whatever a caller wrote into it before is discarded
-    return freeNull;
+    return l_p != nullptr ? *const_cast<CFields *>(l_p) : resetFreeNull();
 }
 
 CFields &CFields::operator[](const CStaticString &name) {
     return (*this)[name.getData()];
-}
-
-const CFields &CFields::operator[](const char *name) const {
-    const CFields *l_p = findChildAt(name, measureName(name));
-    return l_p != nullptr ? *l_p : nullRef;
 }
 
 const CFields &CFields::operator[](const std::string &name) const {
@@ -262,52 +240,16 @@ const CFields &CFields::operator[](const CStaticString &name) const {
     return (*this)[name.getData()];
 }
 
-const CFields &CFields::getChildAt(unsigned int index) const noexcept {
-    const CFieldsVector *l_pSeq = children();
-    if (l_pSeq == nullptr || index >= l_pSeq->count())
-        return nullRef;
-    return (*l_pSeq)[index];
-}
-
-CFields *CFields::begin() noexcept {
-    CFieldsVector *l_pSeq = children();
-    return l_pSeq != nullptr ? l_pSeq->data() : nullptr;
-}
-
-CFields *CFields::end() noexcept {
-    CFieldsVector *l_pSeq = children();
-    return l_pSeq != nullptr ? l_pSeq->data() + l_pSeq->count() : nullptr;
-}
-
-const CFields *CFields::begin() const noexcept {
-    const CFieldsVector *l_pSeq = children();
-    return l_pSeq != nullptr ? l_pSeq->data() : nullptr;
-}
-
-const CFields *CFields::end() const noexcept {
-    const CFieldsVector *l_pSeq = children();
-    return l_pSeq != nullptr ? l_pSeq->data() + l_pSeq->count() : nullptr;
-}
-
 // MARK: - Finding and counting
 
-const CFields *CFields::findChildAt(const char *name, unsigned int length) const {
-    if (getDT() != DT_fields || name == nullptr || length == 0)
-        return nullptr;
-    const CFieldsVector *l_pSeq = m_uActValue.m_pFV;
-    if (l_pSeq == nullptr)
-        return nullptr;
-    int l_n = l_pSeq->findName(name, length);
-    return l_n >= 0 ? &(*l_pSeq)[uint32_t(l_n)] : nullptr;
+const CFields *CFields::findIndexed(const char *name, unsigned int length) const {
+    int l_n = m_uActValue.m_pFV->findName(name, length);
+    return l_n >= 0 ? &(*m_uActValue.m_pFV)[uint32_t(l_n)] : nullptr;
 }
 
-bool CFields::isValidChild(const char *name) const {
-    return findChildAt(name, measureName(name)) != nullptr;
-}
-
-unsigned int CFields::getChildCount() const noexcept {
-    const CFieldsVector *l_pSeq = children();
-    return l_pSeq != nullptr ? l_pSeq->count() : 0u;
+CFields &CFields::resetFreeNull() noexcept {
+    freeNull.resetToNull(); // whatever a caller wrote into it before is discarded
+    return freeNull;
 }
 
 unsigned int CFields::getMemberCount(const CFields *start) const {

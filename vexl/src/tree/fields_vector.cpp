@@ -3,9 +3,11 @@
 
 #include "tree/fields_vector.h"
 
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <type_traits>
 
 namespace vexl {
 
@@ -21,8 +23,18 @@ inline uint32_t hashName(const char *name, uint32_t length) noexcept {
     return l_h;
 }
 
+// Byte comparison of short names without a library call (names are mostly a few bytes).
+inline bool equalBytes(const char *a, const char *b, uint32_t length) noexcept {
+    if (length > 16)
+        return std::memcmp(a, b, length) == 0;
+    for (uint32_t i = 0; i < length; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
 inline bool sameName(const CAllotString &holder, const char *name, uint32_t length) noexcept {
-    return holder.getLength() == length && std::memcmp(holder.getData(), name, length) == 0;
+    return holder.getLength() == length && equalBytes(holder.getData(), name, length);
 }
 
 // Multiplicative hash of an ID for the open-addressing set.
@@ -155,95 +167,146 @@ struct CFieldsVector::CIdCache {
 
 // MARK: - Storage
 
-CFieldsVector::~CFieldsVector() {
-    truncate(0);
-    std::free(m_pItems);
-    delete m_pNameIndex;
-    delete m_pIdCache;
+static_assert(std::is_standard_layout_v<CFieldsVector>, "the head and the sequence share one address");
+static_assert(sizeof(CFieldsVector) == sizeof(tChildrenHead));
+static_assert(alignof(CFields) <= alignof(std::max_align_t));
+
+namespace {
+
+// Bytes of a block with room for `capacity` children.
+inline size_t blockBytes(uint64_t capacity) noexcept {
+    return sizeof(tChildrenHead) + capacity * sizeof(CFields);
+}
+
+} // namespace
+
+CFieldsVector CFieldsVector::s_tEmpty; // trivially constructed: zero-initialised before any code runs
+
+CFieldsVector *CFieldsVector::create(uint32_t capacity) {
+    if (capacity == 0)
+        return &s_tEmpty;
+    void *l_p = std::malloc(blockBytes(capacity));
+    if (l_p == nullptr)
+        throw std::bad_alloc();
+    CFieldsVector *l_pSeq = new (l_p) CFieldsVector();
+    l_pSeq->uCount = 0;
+    l_pSeq->uCapacity = capacity;
+    l_pSeq->pNameIndex = nullptr;
+    l_pSeq->pIdCache = nullptr;
+    return l_pSeq;
+}
+
+void CFieldsVector::destroy(CFieldsVector *seq) noexcept {
+    if (seq == nullptr || seq->uCapacity == 0)
+        return;
+    CFields *l_pItems = seq->data();
+    for (uint32_t i = 0; i < seq->uCount; ++i)
+        l_pItems[i].~CFields();
+    delete seq->nameIndex();
+    delete seq->idCache();
+    seq->~CFieldsVector();
+    std::free(seq);
 }
 
 CFieldsVector *CFieldsVector::cloneDeep(const CFieldsVector &src) {
-    std::unique_ptr<CFieldsVector> l_pNew(new CFieldsVector());
-    if (src.m_uiCount != 0) {
-        l_pNew->reserve(src.m_uiCount);
-        for (uint32_t i = 0; i < src.m_uiCount; ++i) {
-            new (&l_pNew->m_pItems[i]) CFields(src.m_pItems[i]);
-            ++l_pNew->m_uiCount;
-        }
+    struct tGuard {
+        CFieldsVector *p;
+        ~tGuard() { destroy(p); }
+    } l_guard{create(src.uCount)};
+    const CFields *l_pSrc = src.data();
+    CFields *l_pDst = l_guard.p->data();
+    for (uint32_t i = 0; i < src.uCount; ++i) {
+        new (&l_pDst[i]) CFields(l_pSrc[i]);
+        ++l_guard.p->uCount;
     }
-    return l_pNew.release();
+    CFieldsVector *l_pDone = l_guard.p;
+    l_guard.p = nullptr;
+    return l_pDone;
 }
 
-void CFieldsVector::grow(uint32_t minCapacity) {
-    uint64_t l_ullCap = m_uiCapacity < 4 ? 4 : uint64_t(m_uiCapacity) * 2;
-    if (l_ullCap < minCapacity)
+void CFieldsVector::grow(CFieldsVector *&seq, uint32_t minCapacity, bool exact) {
+    // Growth by half the capacity (4, 6, 9, 13, ...): small records stay tight.
+    uint64_t l_ullCap = seq->uCapacity < 4 ? 4 : uint64_t(seq->uCapacity) + seq->uCapacity / 2;
+    if (l_ullCap < minCapacity || exact)
         l_ullCap = minCapacity;
     if (l_ullCap > 0xFFFFFFFFu)
         l_ullCap = 0xFFFFFFFFu;
-    if (l_ullCap <= m_uiCapacity)
+    if (l_ullCap <= seq->uCapacity)
         throw std::bad_alloc();
-    CFields *l_pNew = static_cast<CFields *>(std::malloc(size_t(l_ullCap) * sizeof(CFields)));
-    if (l_pNew == nullptr)
+    void *l_p = std::malloc(blockBytes(l_ullCap));
+    if (l_p == nullptr)
         throw std::bad_alloc();
-    for (uint32_t i = 0; i < m_uiCount; ++i) {
-        new (&l_pNew[i]) CFields(std::move(m_pItems[i]));
-        m_pItems[i].~CFields();
+    CFieldsVector *l_pNew = new (l_p) CFieldsVector();
+    l_pNew->uCount = seq->uCount;
+    l_pNew->uCapacity = uint32_t(l_ullCap);
+    l_pNew->pNameIndex = seq->pNameIndex;
+    l_pNew->pIdCache = seq->pIdCache;
+    CFields *l_pFrom = seq->data();
+    CFields *l_pTo = l_pNew->data();
+    for (uint32_t i = 0; i < seq->uCount; ++i) {
+        new (&l_pTo[i]) CFields(std::move(l_pFrom[i]));
+        l_pFrom[i].~CFields();
     }
-    std::free(m_pItems);
-    m_pItems = l_pNew;
-    m_uiCapacity = uint32_t(l_ullCap);
+    if (seq->uCapacity != 0) { // not the shared empty sequence
+        seq->~CFieldsVector();
+        std::free(seq);
+    }
+    seq = l_pNew;
 }
 
-void CFieldsVector::reserve(uint32_t capacity) {
-    if (capacity > m_uiCapacity)
-        grow(capacity);
+void CFieldsVector::reserve(CFieldsVector *&seq, uint32_t capacity) {
+    if (capacity > seq->uCapacity)
+        grow(seq, capacity, true);
 }
 
-CFields &CFieldsVector::appendNull() {
-    if (m_uiCount == m_uiCapacity)
-        grow(m_uiCount + 1);
-    CFields *l_p = new (&m_pItems[m_uiCount]) CFields();
-    ++m_uiCount;
+CFields &CFieldsVector::appendNull(CFieldsVector *&seq) {
+    if (seq->uCount == seq->uCapacity)
+        grow(seq, seq->uCount + 1);
+    CFields *l_p = new (&seq->data()[seq->uCount]) CFields();
+    ++seq->uCount;
     return *l_p;
 }
 
-CFields &CFieldsVector::appendMove(CFields &&node) {
-    if (&node >= m_pItems && &node < m_pItems + m_uiCount) {
-        CFields l_tmp(std::move(node)); // the source would move with the buffer
-        return appendMove(std::move(l_tmp));
+CFields &CFieldsVector::appendMove(CFieldsVector *&seq, CFields &&node) {
+    CFields *l_pItems = seq->data();
+    if (&node >= l_pItems && &node < l_pItems + seq->uCount) {
+        CFields l_tmp(std::move(node)); // the source would move with the block
+        return appendMove(seq, std::move(l_tmp));
     }
-    if (m_uiCount == m_uiCapacity)
-        grow(m_uiCount + 1);
-    CFields *l_p = new (&m_pItems[m_uiCount]) CFields(std::move(node));
-    ++m_uiCount;
+    if (seq->uCount == seq->uCapacity)
+        grow(seq, seq->uCount + 1);
+    CFields *l_p = new (&seq->data()[seq->uCount]) CFields(std::move(node));
+    ++seq->uCount;
     return *l_p;
 }
 
 void CFieldsVector::removeAt(uint32_t index) noexcept {
-    if (index >= m_uiCount)
+    if (index >= uCount)
         return;
-    m_pItems[index].~CFields();
-    for (uint32_t j = index; j + 1 < m_uiCount; ++j) {
-        new (&m_pItems[j]) CFields(std::move(m_pItems[j + 1]));
-        m_pItems[j + 1].~CFields();
+    CFields *l_pItems = data();
+    l_pItems[index].~CFields();
+    for (uint32_t j = index; j + 1 < uCount; ++j) {
+        new (&l_pItems[j]) CFields(std::move(l_pItems[j + 1]));
+        l_pItems[j + 1].~CFields();
     }
-    --m_uiCount;
+    --uCount;
     dropNameIndex();
 }
 
 void CFieldsVector::truncate(uint32_t count) noexcept {
-    if (count >= m_uiCount)
+    if (count >= uCount)
         return;
-    while (m_uiCount > count) {
-        --m_uiCount;
-        m_pItems[m_uiCount].~CFields();
+    CFields *l_pItems = data();
+    while (uCount > count) {
+        --uCount;
+        l_pItems[uCount].~CFields();
     }
     dropNameIndex();
 }
 
-void CFieldsVector::dropNameIndex() const noexcept {
-    delete m_pNameIndex;
-    m_pNameIndex = nullptr;
+void CFieldsVector::dropNameIndex() noexcept {
+    delete nameIndex();
+    pNameIndex = nullptr;
 }
 
 // MARK: - Lookups
@@ -251,63 +314,77 @@ void CFieldsVector::dropNameIndex() const noexcept {
 int CFieldsVector::findName(const char *name, uint32_t length) const {
     if (name == nullptr || length == 0)
         return -1;
-    if (m_uiCount < INDEX_THRESHOLD) {
-        for (uint32_t i = 0; i < m_uiCount; ++i)
-            if (sameName(m_pItems[i].m_tName, name, length))
-                return int(i);
+    const CFields *l_pItems = data();
+    if (uCount < INDEX_THRESHOLD) {
+        const unsigned char l_ucFirst = static_cast<unsigned char>(name[0]);
+        for (uint32_t i = 0; i < uCount; ++i) {
+            const CAllotString &l_tName = l_pItems[i].m_tName;
+            if (l_tName.getLength() == length) {
+                const char *l_p = l_tName.getData();
+                if (static_cast<unsigned char>(l_p[0]) == l_ucFirst && equalBytes(l_p, name, length))
+                    return int(i);
+            }
+        }
         return -1;
     }
     uint64_t l_ullEpoch = g_ullNameEpoch.load(std::memory_order_relaxed);
-    if (m_pNameIndex == nullptr)
-        m_pNameIndex = new CNameIndex();
+    CNameIndex *l_pIndex = nameIndex();
+    if (l_pIndex == nullptr) {
+        l_pIndex = new CNameIndex();
+        const_cast<CFieldsVector *>(this)->pNameIndex = l_pIndex;
+    }
     for (int l_nTry = 0;; ++l_nTry) {
-        if (l_nTry != 0 || m_pNameIndex->m_ullEpoch != l_ullEpoch || m_pNameIndex->m_uiIndexed > m_uiCount)
-            m_pNameIndex->reset(l_ullEpoch, m_uiCount);
-        for (uint32_t i = m_pNameIndex->m_uiIndexed; i < m_uiCount; ++i) {
-            const CAllotString &l_tName = m_pItems[i].m_tName;
+        if (l_nTry != 0 || l_pIndex->m_ullEpoch != l_ullEpoch || l_pIndex->m_uiIndexed > uCount)
+            l_pIndex->reset(l_ullEpoch, uCount);
+        for (uint32_t i = l_pIndex->m_uiIndexed; i < uCount; ++i) {
+            const CAllotString &l_tName = l_pItems[i].m_tName;
             if (l_tName.getLength() != 0)
-                m_pNameIndex->insert(m_pItems, i, l_tName.getData(), l_tName.getLength());
+                l_pIndex->insert(l_pItems, i, l_tName.getData(), l_tName.getLength());
         }
-        m_pNameIndex->m_uiIndexed = m_uiCount;
-        int l_n = m_pNameIndex->find(m_pItems, name, length);
+        l_pIndex->m_uiIndexed = uCount;
+        int l_n = l_pIndex->find(l_pItems, name, length);
         if (l_n != -2 || l_nTry != 0)
             return l_n < 0 ? -1 : l_n;
     }
 }
 
 bool CFieldsVector::mayHaveID(uint32_t id) const {
-    if (m_uiCount < INDEX_THRESHOLD)
+    if (uCount < INDEX_THRESHOLD)
         return true;
     uint64_t l_ullEpoch = g_ullIdEpoch.load(std::memory_order_relaxed);
-    if (m_pIdCache == nullptr)
-        m_pIdCache = new CIdCache();
-    if (m_pIdCache->m_ullEpoch != l_ullEpoch) {
-        m_pIdCache->reset(l_ullEpoch);
+    CIdCache *l_pCache = idCache();
+    if (l_pCache == nullptr) {
+        l_pCache = new CIdCache();
+        const_cast<CFieldsVector *>(this)->pIdCache = l_pCache;
+    }
+    if (l_pCache->m_ullEpoch != l_ullEpoch) {
+        l_pCache->reset(l_ullEpoch);
         std::vector<const CFieldsVector *> l_vecStack{this};
         while (!l_vecStack.empty()) {
             const CFieldsVector *l_pSeq = l_vecStack.back();
             l_vecStack.pop_back();
-            for (uint32_t i = 0; i < l_pSeq->m_uiCount; ++i) {
-                const CFields &l_child = l_pSeq->m_pItems[i];
+            for (uint32_t i = 0; i < l_pSeq->uCount; ++i) {
+                const CFields &l_child = (*l_pSeq)[i];
                 if (l_child.m_uiID != 0)
-                    m_pIdCache->insert(l_child.m_uiID);
+                    l_pCache->insert(l_child.m_uiID);
                 const CFieldsVector *l_pSub = l_child.children();
-                if (l_pSub != nullptr && l_pSub->m_uiCount != 0)
+                if (l_pSub != nullptr && l_pSub->uCount != 0)
                     l_vecStack.push_back(l_pSub);
             }
         }
     }
-    return m_pIdCache->contains(id);
+    return l_pCache->contains(id);
 }
 
 void CFieldsVector::noteAppendedID(uint32_t id, uint64_t epochBefore) noexcept {
-    if (m_pIdCache == nullptr || m_pIdCache->m_ullEpoch != epochBefore)
+    CIdCache *l_pCache = idCache();
+    if (l_pCache == nullptr || l_pCache->m_ullEpoch != epochBefore)
         return;
     try {
-        m_pIdCache->insert(id);
-        m_pIdCache->m_ullEpoch = epochBefore + 1;
+        l_pCache->insert(id);
+        l_pCache->m_ullEpoch = epochBefore + 1;
     } catch (...) {
-        m_pIdCache->m_ullEpoch = 0; // stale: rebuilt on next use
+        l_pCache->m_ullEpoch = 0; // stale: rebuilt on next use
     }
 }
 

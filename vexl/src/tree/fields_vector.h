@@ -40,31 +40,39 @@ inline uint64_t bumpIdEpoch() noexcept {
     return g_ullIdEpoch.fetch_add(1, std::memory_order_relaxed);
 }
 
-class CFieldsVector {
+/// A children sequence: one heap block holding this head and, right after it, the children.
+/// Growing may move the block, so the operations that can grow take the owner's pointer by
+/// reference and update it.
+class CFieldsVector : public tChildrenHead {
 public:
     /// Below this many children, lookups scan linearly.
-    static constexpr uint32_t INDEX_THRESHOLD = 12;
+    static constexpr uint32_t INDEX_THRESHOLD = CFields::SMALL_RECORD_LIMIT;
 
-    CFieldsVector() noexcept = default;
     CFieldsVector(const CFieldsVector &) = delete;
     CFieldsVector &operator=(const CFieldsVector &) = delete;
-    ~CFieldsVector();
 
+    /// An empty sequence with room for `capacity` children. With capacity 0 this is a shared,
+    /// read-only empty sequence (no allocation); the first append replaces it.
+    static CFieldsVector *create(uint32_t capacity);
+    /// Destroys the children and the indexes and releases the block (null does nothing).
+    static void destroy(CFieldsVector *seq) noexcept;
     /// A new sequence holding deep copies of every child of `src`.
     static CFieldsVector *cloneDeep(const CFieldsVector &src);
 
-    uint32_t count() const noexcept { return m_uiCount; }
-    CFields *data() noexcept { return m_pItems; }
-    const CFields *data() const noexcept { return m_pItems; }
-    CFields &operator[](uint32_t index) noexcept { return m_pItems[index]; }
-    const CFields &operator[](uint32_t index) const noexcept { return m_pItems[index]; }
+    uint32_t count() const noexcept { return uCount; }
+    CFields *data() noexcept { return reinterpret_cast<CFields *>(static_cast<tChildrenHead *>(this) + 1); }
+    const CFields *data() const noexcept {
+        return reinterpret_cast<const CFields *>(static_cast<const tChildrenHead *>(this) + 1);
+    }
+    CFields &operator[](uint32_t index) noexcept { return data()[index]; }
+    const CFields &operator[](uint32_t index) const noexcept { return data()[index]; }
 
-    /// Room for `capacity` children without relocation.
-    void reserve(uint32_t capacity);
-    /// Appends a null child and returns it (children may move).
-    CFields &appendNull();
+    /// Room for `capacity` children without relocation (may move the block).
+    static void reserve(CFieldsVector *&seq, uint32_t capacity);
+    /// Appends a null child and returns it (may move the block and every child).
+    static CFields &appendNull(CFieldsVector *&seq);
     /// Appends `node` by whole-node move and returns the new child.
-    CFields &appendMove(CFields &&node);
+    static CFields &appendMove(CFieldsVector *&seq, CFields &&node);
     /// Removes the child at `index`; later children shift forward by whole-node moves.
     void removeAt(uint32_t index) noexcept;
     /// Removes children from the end until `count` remain.
@@ -85,14 +93,13 @@ private:
     struct CNameIndex;
     struct CIdCache;
 
-    void grow(uint32_t minCapacity);
-    void dropNameIndex() const noexcept;
-
-    CFields *m_pItems = nullptr;
-    uint32_t m_uiCount = 0;
-    uint32_t m_uiCapacity = 0;
-    mutable CNameIndex *m_pNameIndex = nullptr;
-    mutable CIdCache *m_pIdCache = nullptr;
+    CFieldsVector() = default;
+    ~CFieldsVector() = default;
+    static CFieldsVector s_tEmpty; // capacity 0: never written, never freed
+    static void grow(CFieldsVector *&seq, uint32_t minCapacity, bool exact = false);
+    CNameIndex *nameIndex() const noexcept { return static_cast<CNameIndex *>(pNameIndex); }
+    CIdCache *idCache() const noexcept { return static_cast<CIdCache *>(pIdCache); }
+    void dropNameIndex() noexcept;
 };
 
 } // namespace vexl

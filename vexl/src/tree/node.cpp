@@ -127,10 +127,11 @@ CFields::CFields(const CFields &other) : CFields() {
     cloneFrom(other);
 }
 
-CFields::~CFields() {
+void CFields::destroyParts() noexcept {
     if (m_ucSlots != 0) {
         slot::release(m_uActValue, actBits());
         slot::release(m_uSecValue, secBits());
+        m_ucSlots = 0;
     }
     if (m_pComments != nullptr)
         destroyComments();

@@ -44,7 +44,7 @@ inline bool codeData(const uMultiValue &value, uint8_t bits, const char *&data, 
 inline void release(uMultiValue &value, uint8_t bits) noexcept {
     E_DataType l_dt = typeOf(bits);
     if (l_dt == DT_fields || l_dt == DT_array)
-        delete value.m_pFV;
+        CFieldsVector::destroy(value.m_pFV);
     else if (l_dt == DT_codelist && (bits & OWNED))
         std::free(const_cast<char *>(value.m_cpValue));
     value.m_ullValue = 0;

@@ -76,7 +76,7 @@ bool CFields::setValue(E_DataType type, E_ValueKind vk) {
             raiseLogicError("[%s#%d] Unknown data type(%d)", s_szSetValue, __LINE__, int(type));
         uMultiValue l_u = makeValue();
         if (type == DT_fields || type == DT_array)
-            l_u.m_pFV = new CFieldsVector();
+            l_u.m_pFV = CFieldsVector::create(0);
         clearActual();
         m_uActValue = l_u;
         setActBits(uint8_t(type));
@@ -411,7 +411,7 @@ float CFields::asFloat(E_ValueKind vk) const {
     }
 }
 
-double CFields::asDouble(E_ValueKind vk) const {
+double CFields::asDoubleOther(E_ValueKind vk) const {
     const uMultiValue &l_u = getValueRef(vk);
     switch (getDT(vk)) {
     case DT_null:
@@ -548,7 +548,7 @@ const void *CFields::getValuePtr(E_ValueKind vk) const noexcept {
     }
 }
 
-unsigned int CFields::getRawBytes(E_ValueKind vk) const noexcept {
+unsigned int CFields::getRawBytesOther(E_ValueKind vk) const noexcept {
     uint8_t l_bits = vk == VK_Actual ? actBits() : secBits();
     switch (slot::typeOf(l_bits)) {
     case DT_bool:
