@@ -64,7 +64,7 @@ constexpr char s_acDigitPairs[] =
 // are built backwards in a local buffer, two at a time (32-bit arithmetic below 2^32), and
 // moved with one fixed-size copy.
 inline char *putUnsigned(char *p, unsigned long long value) {
-    char l_acBuf[48];
+    char l_acBuf[56];
     char *const l_pEnd = l_acBuf + 32;
     char *q = l_pEnd;
     while (value >= 4294967296ull) {
@@ -84,7 +84,7 @@ inline char *putUnsigned(char *p, unsigned long long value) {
     } else {
         *--q = char('0' + v);
     }
-    std::memcpy(p, q, 24); // q is at least 12 bytes into the buffer, so 24 bytes lie inside it
+    std::memcpy(p, q, 24); // q lies at most 31 bytes into the 56-byte buffer, so 24 bytes fit
     return p + (l_pEnd - q);
 }
 
