@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <new>
 #include <vector>
 
@@ -26,12 +27,13 @@ namespace {
 // MARK: - Inner hook arguments (Private)
 
 // The hook calls running on this thread, innermost last. A hook may run a packet operation on
-// another field (or the same one), so entries nest.
+// another field (or the same one), so entries nest. A deque keeps the record an outer hook holds
+// in place while inner calls are added and removed at the end.
 struct tIsaEntry {
     const CFields *pField;
     tInnerSupportedArgs4ESK tArgs;
 };
-thread_local std::vector<tIsaEntry> t_vecIsa;
+thread_local std::deque<tIsaEntry> t_vecIsa;
 constinit const tInnerSupportedArgs4ESK s_tZeroIsa{};
 
 const char *const s_szSetValue = "vexl::CFields::setValue";
@@ -52,7 +54,10 @@ void CFields::pkt_enterISA4ESK(const tInnerSupportedArgs4ESK &args) const {
 void CFields::pkt_leaveISA4ESK() const noexcept {
     for (size_t i = t_vecIsa.size(); i-- > 0;) {
         if (t_vecIsa[i].pField == this) {
-            t_vecIsa.erase(t_vecIsa.begin() + std::ptrdiff_t(i));
+            if (i + 1 == t_vecIsa.size())
+                t_vecIsa.pop_back();
+            else
+                t_vecIsa.erase(t_vecIsa.begin() + std::ptrdiff_t(i));
             return;
         }
     }
