@@ -39,8 +39,9 @@ VEXL_API std::string ToQuotedEscapeString(const char *text, unsigned int length)
 
 /// Resolves escapes in `text` (up to its terminating zero; null or empty gives ""). Stops,
 /// returning what was built so far, at a '"', at a backslash at the very end, and at any
-/// malformed escape. Escapes: \" \/ \\ \b \f \n \r \t, \xHH (one byte), \uXXXX: with `utf8`
-/// the code point (surrogate pairs joined) in UTF-8, without it the two bytes XX XX as written.
+/// malformed escape. Escapes: `\"` `\/` `\\` `\b` `\f` `\n` `\r` `\t`, `\xHH` (one byte), `\uXXXX`:
+/// with `utf8` the code point (surrogate pairs joined) in UTF-8, without it the two bytes XX XX
+/// as written.
 VEXL_API std::string ToUnescapeString(const char *text, bool utf8);
 
 /// Parses exactly `length` bytes as an optional sign and decimal digits into `out`. Returns
