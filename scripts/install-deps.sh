@@ -3,7 +3,7 @@
 # Safe to run again: apt-get skips what is already there.
 set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-      clang libclang-rt-14-dev rapidjson-dev nlohmann-json3-dev libssl-dev)
+      clang clang-format libclang-rt-14-dev rapidjson-dev nlohmann-json3-dev libssl-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
