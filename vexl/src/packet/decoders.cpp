@@ -88,6 +88,26 @@ bool variableWholeLength(const char *a_cpField, uint32_t a_uiWidth, int a_nCalib
     return l_bOk;
 }
 
+// Reads the length prefix of a variable field and measures the field against the data. True
+// with the whole field length and the parse result when the field is complete; false with the
+// result to return (a negative count of missing bytes, or -1 for an unreadable prefix).
+bool measureVariable(const tPacketExpInfo &a_tPEI, const char *a_cpField, unsigned int a_uiRemain,
+                     bool a_bBinary, int64_t &a_nWhole, int &a_nResult) {
+    const uint32_t l_uiWidth = a_tPEI.uVarWidth;
+    if (a_uiRemain < l_uiWidth) {
+        a_nResult = clampResult(int64_t(a_uiRemain) - int64_t(l_uiWidth));
+        return false;
+    }
+    if (!variableWholeLength(a_cpField, l_uiWidth, a_tPEI.nCalibration, a_bBinary, a_nWhole)) {
+        a_nResult = -1;
+        return false;
+    }
+    if (!checkVariableLength(a_nWhole, l_uiWidth, a_uiRemain, a_nResult))
+        return false;
+    a_nResult = clampResult(int64_t(a_uiRemain) - a_nWhole);
+    return true;
+}
+
 } // namespace
 
 // MARK: - Fixed-length decoders (Private)
@@ -138,15 +158,10 @@ int CFields::pkt_parseToBNF(const char *field, unsigned int remain, bool store) 
 
 int CFields::pkt_parseToACV(const char *field, unsigned int remain, bool store) {
     const uint32_t l_uiWidth = m_tPEI.uVarWidth;
-    if (remain < l_uiWidth)
-        return clampResult(int64_t(remain) - int64_t(l_uiWidth));
     int64_t l_nWhole = 0;
-    if (!variableWholeLength(field, l_uiWidth, m_tPEI.nCalibration, false, l_nWhole))
-        return -1;
     int l_nResult = 0;
-    if (!checkVariableLength(l_nWhole, l_uiWidth, remain, l_nResult))
+    if (!measureVariable(m_tPEI, field, remain, false, l_nWhole, l_nResult))
         return l_nResult;
-    l_nResult = clampResult(int64_t(remain) - l_nWhole);
     if (!store)
         return l_nResult;
     const uint32_t l_uiContent = uint32_t(l_nWhole) - l_uiWidth;
@@ -161,15 +176,10 @@ int CFields::pkt_parseToACV(const char *field, unsigned int remain, bool store) 
 
 int CFields::pkt_parseToANV(const char *field, unsigned int remain, bool store) {
     const uint32_t l_uiWidth = m_tPEI.uVarWidth;
-    if (remain < l_uiWidth)
-        return clampResult(int64_t(remain) - int64_t(l_uiWidth));
     int64_t l_nWhole = 0;
-    if (!variableWholeLength(field, l_uiWidth, m_tPEI.nCalibration, false, l_nWhole))
-        return -1;
     int l_nResult = 0;
-    if (!checkVariableLength(l_nWhole, l_uiWidth, remain, l_nResult))
+    if (!measureVariable(m_tPEI, field, remain, false, l_nWhole, l_nResult))
         return l_nResult;
-    l_nResult = clampResult(int64_t(remain) - l_nWhole);
     if (!store)
         return l_nResult;
     const uint32_t l_uiContent = uint32_t(l_nWhole) - l_uiWidth;
@@ -184,15 +194,10 @@ int CFields::pkt_parseToANV(const char *field, unsigned int remain, bool store) 
 
 int CFields::pkt_parseToBCV(const char *field, unsigned int remain, bool store) {
     const uint32_t l_uiWidth = m_tPEI.uVarWidth;
-    if (remain < l_uiWidth)
-        return clampResult(int64_t(remain) - int64_t(l_uiWidth));
     int64_t l_nWhole = 0;
-    if (!variableWholeLength(field, l_uiWidth, m_tPEI.nCalibration, true, l_nWhole))
-        return -1;
     int l_nResult = 0;
-    if (!checkVariableLength(l_nWhole, l_uiWidth, remain, l_nResult))
+    if (!measureVariable(m_tPEI, field, remain, true, l_nWhole, l_nResult))
         return l_nResult;
-    l_nResult = clampResult(int64_t(remain) - l_nWhole);
     if (!store)
         return l_nResult;
     const uint32_t l_uiContent = uint32_t(l_nWhole) - l_uiWidth;
@@ -207,15 +212,10 @@ int CFields::pkt_parseToBCV(const char *field, unsigned int remain, bool store) 
 
 int CFields::pkt_parseToBNV(const char *field, unsigned int remain, bool store) {
     const uint32_t l_uiWidth = m_tPEI.uVarWidth;
-    if (remain < l_uiWidth)
-        return clampResult(int64_t(remain) - int64_t(l_uiWidth));
     int64_t l_nWhole = 0;
-    if (!variableWholeLength(field, l_uiWidth, m_tPEI.nCalibration, true, l_nWhole))
-        return -1;
     int l_nResult = 0;
-    if (!checkVariableLength(l_nWhole, l_uiWidth, remain, l_nResult))
+    if (!measureVariable(m_tPEI, field, remain, true, l_nWhole, l_nResult))
         return l_nResult;
-    l_nResult = clampResult(int64_t(remain) - l_nWhole);
     if (!store)
         return l_nResult;
     const uint32_t l_uiContent = uint32_t(l_nWhole) - l_uiWidth;
