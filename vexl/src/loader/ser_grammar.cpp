@@ -106,27 +106,27 @@ bool CSerParser::loadFieldInfo(bool rootPosition) {
         case TT_peiOpen:
             if (!t.bFlag) {
                 // A "(" where no expression may stand: the one-byte text is no expression.
-                decodePEI(t.pBegin, size_t(t.pEnd - t.pBegin), t, field);
+                decodePEI(t.pBegin, size_t(t.pEnd() - t.pBegin), t, field);
                 return false;
             }
             continue; // the expression is stored (or its error recorded); now the value
         case TT_string:
             if (!allotUnescapeString(t, field))
                 return false;
-            finishScalar(field, t.pBegin, t.pEnd);
+            finishScalar(field, t.pBegin, t.pEnd());
             break;
         case TT_number:
             decodeNumber(t, field);
-            finishScalar(field, t.pBegin, t.pEnd);
+            finishScalar(field, t.pBegin, t.pEnd());
             break;
         case TT_true:
         case TT_false:
             field.setValue(t.eType == TT_true);
-            finishScalar(field, t.pBegin, t.pEnd);
+            finishScalar(field, t.pBegin, t.pEnd());
             break;
         case TT_null:
             field.setValue(DT_null);
-            finishScalar(field, t.pBegin, t.pEnd);
+            finishScalar(field, t.pBegin, t.pEnd());
             break;
         case TT_fieldsClose:
         case TT_arrayClose:
@@ -140,7 +140,7 @@ bool CSerParser::loadFieldInfo(bool rootPosition) {
             [[fallthrough]];
         default:
             field.setOffsetStart(offsetOf(t.pBegin));
-            field.setOffsetEnd(offsetOf(t.pEnd));
+            field.setOffsetEnd(offsetOf(t.pEnd()));
             addError(t, kMsgSyntax);
             return false;
         }
@@ -190,7 +190,7 @@ CSerParser::E_Head CSerParser::loadMemberHead(const tToken &t, bool root, const 
             nameLength = m_strName.size();
         } else {
             name = t.pBegin + 1; // no escapes: the body as it stands
-            nameLength = size_t(t.pEnd - t.pBegin) - 2;
+            nameLength = size_t(t.pEnd() - t.pBegin) - 2;
         }
         m_cur.setPos(assign + 1);
         return E_Head::Named;
@@ -222,7 +222,7 @@ bool CSerParser::loadRootFieldInfo(const tToken &first) {
     tToken t = first;
     uint32_t id = 0;
     if (t.eType == TT_id) {
-        id = readIdDigits(t.pBegin + 1, size_t(t.pEnd - t.pBegin) - 1);
+        id = readIdDigits(t.pBegin + 1, size_t(t.pEnd() - t.pBegin) - 1);
         if (id == 0) {
             addError(t, kMsgBadID);
             return false;
@@ -262,7 +262,7 @@ bool CSerParser::loadChildFields(const tToken &open) {
         const tToken first = t;
         uint32_t id = 0;
         if (t.eType == TT_id) {
-            id = readIdDigits(t.pBegin + 1, size_t(t.pEnd - t.pBegin) - 1);
+            id = readIdDigits(t.pBegin + 1, size_t(t.pEnd() - t.pBegin) - 1);
             if (id == 0) {
                 addError(t, kMsgBadID);
                 return false;
@@ -343,7 +343,7 @@ bool CSerParser::loadArray(const tToken &open) {
 
 bool CSerParser::unescapeInto(const tToken &t, std::string &out) {
     tUnescapeError error{};
-    if (unescapeStringBody(t.pBegin + 1, t.pEnd - 1, hasBit(LCBC_UNICODE_UTF8), out, error))
+    if (unescapeStringBody(t.pBegin + 1, t.pEnd() - 1, hasBit(LCBC_UNICODE_UTF8), out, error))
         return true;
     addError(t, error.szMessage, error.pAt);
     return false;
@@ -351,7 +351,7 @@ bool CSerParser::unescapeInto(const tToken &t, std::string &out) {
 
 bool CSerParser::allotUnescapeString(const tToken &t, CFields &field) {
     if (!t.bFlag) {
-        field.setValue(t.pBegin + 1, static_cast<unsigned int>(t.pEnd - t.pBegin - 2));
+        field.setValue(t.pBegin + 1, static_cast<unsigned int>(t.pEnd() - t.pBegin - 2));
         return true;
     }
     if (!unescapeInto(t, m_strValue))
@@ -361,12 +361,12 @@ bool CSerParser::allotUnescapeString(const tToken &t, CFields &field) {
 }
 
 void CSerParser::decodeNumber(const tToken &t, CFields &field) {
-    decodeNumberToken(t.pBegin, size_t(t.pEnd - t.pBegin), field);
+    decodeNumberToken(t.pBegin, size_t(t.pEnd() - t.pBegin), field);
 }
 
 void CSerParser::numberName(const tToken &t, std::string &out) {
     CFields number;
-    atonInField(t.pBegin, static_cast<unsigned int>(t.pEnd - t.pBegin), number);
+    atonInField(t.pBegin, static_cast<unsigned int>(t.pEnd() - t.pBegin), number);
     out = number.asString();
 }
 

@@ -124,7 +124,7 @@ inline tToken CSerParser::loadToken() {
     case TT_peiOpen:
         if (m_rL.m_bAllowPEI) {
             loadPEI(t);
-            t.pEnd = m_cur.pos();
+            t.setEnd(m_cur.pos());
             t.bFlag = true;
         }
         break;

@@ -82,7 +82,7 @@ tToken scanOtherToken(CByteCursor &cur, tToken t) noexcept {
         t.eType = TT_error;
         break;
     }
-    t.pEnd = cur.pos();
+    t.setEnd(cur.pos());
     return t;
 }
 
@@ -95,7 +95,7 @@ tToken scanOtherToken(CByteCursor &cur, tToken t) noexcept {
 // consumed, so the value after it is read as usual and the load goes on (the error stays in the
 // list and `getStatus` reports it).
 void CSerParser::loadPEI(const tToken &open) {
-    tTokenInfo at{TT_peiOpen, open.pBegin, open.pEnd};
+    tTokenInfo at{TT_peiOpen, open.pBegin, open.pEnd()};
     auto consumeToClose = [this]() {
         const char *close = m_cur.find(')');
         if (close == nullptr)
@@ -168,7 +168,7 @@ bool CSerParser::decodePEI(const char *text, size_t length, const tToken &open, 
     tPacketExpInfo exp{};
     const char *error = detail::decodePEI(text, length, m_uiLCBC, exp);
     if (error != nullptr) {
-        addError(tTokenInfo{TT_peiOpen, open.pBegin, m_cur.pos() > open.pEnd ? m_cur.pos() : open.pEnd},
+        addError(tTokenInfo{TT_peiOpen, open.pBegin, m_cur.pos() > open.pEnd() ? m_cur.pos() : open.pEnd()},
                  error);
         return false;
     }
@@ -196,7 +196,7 @@ bool CSerParser::lineEndSinceLastValue(const char *upTo) {
 }
 
 void CSerParser::addComment(const tToken &comment) {
-    CByteCursor text(comment.pBegin, comment.pEnd);
+    CByteCursor text(comment.pBegin, comment.pEnd());
     bool pending;
     if (m_rL.m_pLastValueEnd == nullptr || m_rL.m_pLastCommentField == nullptr)
         pending = true; // no value read yet

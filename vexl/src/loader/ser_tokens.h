@@ -20,12 +20,22 @@
 
 namespace vexl::detail {
 
-/// A token with what the scanner learnt about it on the way.
-struct tToken : tTokenInfo {
+/// A token with what the scanner learnt about it on the way. Sixteen bytes, so that it travels
+/// in registers between the scanner and the grammar (a text is at most 4 GiB - 1 bytes long, so
+/// a length fits in 32 bits).
+struct tToken {
+    const char *pBegin; ///< first byte of the token
+    uint32_t uLength;   ///< its length in bytes
+    E_TokenType eType : 8;
     /// TT_string: the body holds a backslash. TT_peiOpen: the whole expression was collected
     /// (otherwise the token is the single "(").
     bool bFlag;
+
+    const char *pEnd() const noexcept { return pBegin + uLength; }
+    void setEnd(const char *end) noexcept { uLength = static_cast<uint32_t>(end - pBegin); }
+    operator tTokenInfo() const noexcept { return tTokenInfo{eType, pBegin, pEnd()}; }
 };
+static_assert(sizeof(tToken) == 16);
 
 /// How the first byte of a token is read: a one-byte token (its type), or one of the classes below.
 enum : uint8_t {
@@ -61,6 +71,7 @@ inline tToken scanSerToken(CByteCursor &cur) noexcept {
     cur.skipBlanks();
     tToken t;
     t.pBegin = cur.pos();
+    t.uLength = 0;
     t.bFlag = false;
     const int c = cur.peek();
     const uint8_t cls = c < 0 ? uint8_t(BC_OTHER) : kFirstByteClass[unsigned(c)];
@@ -97,7 +108,7 @@ inline tToken scanSerToken(CByteCursor &cur) noexcept {
     } else {
         return scanOtherToken(cur, t);
     }
-    t.pEnd = cur.pos();
+    t.setEnd(cur.pos());
     return t;
 }
 
