@@ -55,8 +55,18 @@ CAllotString &CAllotString::operator=(CAllotString &&other) noexcept {
 bool CAllotString::setData(const char *text, unsigned int length, E_DuplicationPolicy policy) {
     if (text == nullptr || length < 1 || length > MAX_LENGTH || uint32_t(policy) > DP_Borrowed)
         return false;
+    const uint32_t l_uSAI = (length << 2) | uint32_t(policy);
+    const char *const l_pSelf = reinterpret_cast<const char *>(this);
+    if (policy == DP_Duplicate && length <= INLINE_MAX &&
+        (text >= l_pSelf + sizeof(*this) || text + length <= l_pSelf)) {
+        // A short copy written straight into the holder (the text is not the holder's own).
+        release();
+        m_uiSAI = l_uSAI | SAI_INLINE;
+        std::memcpy(m_aucRaw, text, length);
+        return true; // release() zeroed the rest, the terminator included
+    }
     CAllotString l_tNew; // built completely before the old text goes (it may be the source)
-    l_tNew.m_uiSAI = (length << 2) | uint32_t(policy);
+    l_tNew.m_uiSAI = l_uSAI;
     if (policy == DP_Duplicate) {
         if (length <= INLINE_MAX) {
             l_tNew.m_uiSAI |= SAI_INLINE;
