@@ -35,6 +35,26 @@ private:
     uint32_t &m_rDepth;
 };
 
+// Holds a nesting level of the member sequences while a container is read.
+class CLevelGuard {
+public:
+    CLevelGuard(uint32_t &level, std::vector<CFieldsVector *> &members) : m_rLevel(level), m_uiLevel(level) {
+        if (members.size() <= m_uiLevel)
+            members.push_back(CFieldsVector::create(0));
+        else
+            members[m_uiLevel]->clear(); // left over from a failed member (never in practice)
+        ++m_rLevel;
+    }
+    ~CLevelGuard() { --m_rLevel; }
+    CLevelGuard(const CLevelGuard &) = delete;
+    CLevelGuard &operator=(const CLevelGuard &) = delete;
+    uint32_t level() const noexcept { return m_uiLevel; }
+
+private:
+    uint32_t &m_rLevel;
+    const uint32_t m_uiLevel;
+};
+
 // Keeps a member on the field stack while its value is read.
 class CStackGuard {
 public:
@@ -256,6 +276,7 @@ bool CSerParser::loadChildFields(const tToken &open) {
     // (there the first element is added before the comment is read).
     if (m_rL.m_pLastCommentField != nullptr)
         m_rL.m_pLastCommentField = &fields;
+    const CLevelGuard level(m_uiLevel, m_vecMembers);
     tToken t = loadToken();
     for (;;) {
         t = skipComments(t);
@@ -276,7 +297,7 @@ bool CSerParser::loadChildFields(const tToken &open) {
         // A longer name would be dropped by the tree, silently adding an unnamed member.
         CFields *member = nameLength > kMaxNameLength
                               ? nullptr
-                              : m_rL.addChild2StackTop(name, static_cast<unsigned int>(nameLength), id);
+                              : addMember(level.level(), fields, name, static_cast<unsigned int>(nameLength), id);
         if (member == nullptr) {
             addError(first, kMsgRefused);
             return false;
@@ -299,8 +320,10 @@ bool CSerParser::loadChildFields(const tToken &open) {
                     return false;
                 }
             }
-            if (t.eType == TT_fieldsClose)
+            if (t.eType == TT_fieldsClose) {
+                CFieldsVector::moveAllInto(*m_vecMembers[level.level()], fields);
                 return true;
+            }
             t = loadToken();
             continue;
         }
@@ -313,9 +336,10 @@ bool CSerParser::loadArray(const tToken &open) {
     CFields &array = top();
     array.setValue(DT_array);
     array.setOffsetStart(offsetOf(open.pBegin));
+    const CLevelGuard level(m_uiLevel, m_vecMembers);
     m_cur.skipBlanks();
     for (;;) {
-        CFields *element = m_rL.addChild2StackTop(nullptr, 0u, 0u);
+        CFields *element = addMember(level.level(), array, nullptr, 0u, 0u);
         if (element == nullptr) {
             addError(open, kMsgRefused);
             return false;
@@ -331,12 +355,28 @@ bool CSerParser::loadArray(const tToken &open) {
         const tToken t = skipComments(loadToken());
         if (t.eType == TT_arrayClose || t.eType == TT_comma) {
             m_rL.m_bHasPEI = false;
-            if (t.eType == TT_arrayClose)
+            if (t.eType == TT_arrayClose) {
+                CFieldsVector::moveAllInto(*m_vecMembers[level.level()], array);
                 return true;
+            }
             continue;
         }
         return addErrorAndRecover(t, kMsgArraySeparator, TT_arrayClose);
     }
+}
+
+CFields *CSerParser::addMember(uint32_t level, CFields &owner, const char *name, unsigned int length,
+                              unsigned int id) {
+    m_rL.m_bAllowPEI = true;
+    CFieldsVector *&members = m_vecMembers[level];
+    CFields *member = owner.isArray()
+                          ? &CFieldsVector::appendNull(members)
+                          : CFieldsVector::appendMember(members, owner, name, length, id, hasBit(LCBC_DUPLICATE_NAMES));
+    // The addition may have moved the earlier members: re-derive the field a same-line comment
+    // belongs to (the previous member, or the container for the first).
+    if (member != nullptr && m_rL.m_pLastCommentField != nullptr)
+        m_rL.m_pLastCommentField = members->count() >= 2 ? &(*members)[members->count() - 2] : &owner;
+    return member;
 }
 
 // MARK: - Scalars

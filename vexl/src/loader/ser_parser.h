@@ -13,9 +13,11 @@
 #include <climits>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "loader/byte_cursor.h"
 #include "loader/ser_tokens.h"
+#include "tree/fields_vector.h"
 #include "vexl/loaders.h"
 
 namespace vexl::detail {
@@ -24,6 +26,9 @@ class CSerParser {
 public:
     /// Reads the text [begin, end) into the root at the bottom of `loader`'s field stack.
     CSerParser(CLoader4SER &loader, const char *begin, const char *end);
+    ~CSerParser();
+    CSerParser(const CSerParser &) = delete;
+    CSerParser &operator=(const CSerParser &) = delete;
 
     /// The document: the root value, trailing comments, the root checks (steps 2 to 5 of a
     /// load). Returns false when an error ended the load.
@@ -66,6 +71,10 @@ private:
     bool loadChildFields(const tToken &open);
     bool loadArray(const tToken &open);
 
+    /// Adds a member (an element when `owner` is an array) to the container being read at
+    /// nesting `level`, with the rules of `CFields::child_AddPtr`; null when refused.
+    CFields *addMember(uint32_t level, CFields &owner, const char *name, unsigned int length, unsigned int id);
+
     /// The member head shared by the root head and the members: an optional name and "=".
     enum class E_Head { Value, Named, Error };
     E_Head loadMemberHead(const tToken &t, bool root, const char *&name, size_t &nameLength);
@@ -101,6 +110,14 @@ private:
     std::string m_strName;    // a member name with escapes resolved
     std::string m_strValue;   // a string value with escapes resolved
     std::string m_strComment; // a comment with its line ends normalised
+
+    // The members of the containers being read, one sequence per nesting level. A container's
+    // members are gathered here and moved into a block of exactly their number when it closes:
+    // the sequences are reused from container to container (their memory stays warm), and no
+    // block of the tree is ever grown or left half empty. Members never move while they are on
+    // the field stack: a level's sequence only grows when its previous member is complete.
+    std::vector<CFieldsVector *> m_vecMembers;
+    uint32_t m_uiLevel = 0; // containers open
 
     // Newline search between the last value and a comment, resumed where it stopped so that many
     // comments after one value are scanned in linear time.

@@ -26,6 +26,11 @@ constexpr size_t kMaxExpression = 255;
 CSerParser::CSerParser(CLoader4SER &loader, const char *begin, const char *end)
     : m_rL(loader), m_cur(begin, end), m_uiLCBC(loader.getLCBC()), m_bCollect(loader.m_bCollectComments) {}
 
+CSerParser::~CSerParser() {
+    for (CFieldsVector *members : m_vecMembers)
+        CFieldsVector::destroy(members); // what a failed load left behind
+}
+
 // MARK: - Rare tokens
 
 tToken scanOtherToken(CByteCursor &cur, tToken t) noexcept {

@@ -280,6 +280,51 @@ CFields &CFieldsVector::appendMove(CFieldsVector *&seq, CFields &&node) {
     return *l_p;
 }
 
+CFields *CFieldsVector::appendMember(CFieldsVector *&seq, const CFields &owner, const char *name, uint32_t length,
+                                     uint32_t id, bool forceNew) {
+    if (name == nullptr)
+        length = 0;
+    const bool l_bID = id != 0 && id <= CFields::maxID;
+    if (!forceNew) {
+        if (length != 0 && seq->findName(name, length) >= 0)
+            return nullptr;
+        if (l_bID) {
+            if (owner.m_uiID == id)
+                return nullptr;
+            if (seq->mayHaveID(id))
+                for (uint32_t i = 0; i < seq->uCount; ++i)
+                    if ((*seq)[i].findID(id) != nullptr)
+                        return nullptr;
+        }
+    }
+    CFields &l_child = appendNull(seq);
+    if (length >= 1 && length <= CAllotString::MAX_LENGTH)
+        l_child.m_tName.setData(name, length, DP_Duplicate); // a new child: no index sees it yet
+    if (l_bID) {
+        l_child.m_uiID = id;
+        seq->noteAppendedID(id, bumpIdEpoch());
+    }
+    return &l_child;
+}
+
+void CFieldsVector::moveAllInto(CFieldsVector &from, CFields &owner) {
+    const uint32_t l_uCount = from.uCount;
+    if (l_uCount == 0)
+        return;
+    CFieldsVector *l_pNew = create(l_uCount);
+    // A node relocates by copying its bytes: its move leaves nothing for the moved-from node to
+    // release, and nothing points into a node.
+    std::memcpy(static_cast<void *>(l_pNew->data()), static_cast<const void *>(from.data()),
+                size_t(l_uCount) * sizeof(CFields));
+    l_pNew->uCount = l_uCount;
+    from.uCount = 0;
+    from.dropNameIndex();
+    delete from.idCache();
+    from.pIdCache = nullptr;
+    destroy(owner.m_uActValue.m_pFV);
+    owner.m_uActValue.m_pFV = l_pNew;
+}
+
 void CFieldsVector::removeAt(uint32_t index) noexcept {
     if (index >= uCount)
         return;

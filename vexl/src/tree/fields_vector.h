@@ -80,6 +80,17 @@ public:
     /// Removes every child.
     void clear() noexcept { truncate(0); }
 
+    /// Appends a member to a sequence that is being filled for `owner` (a `DT_fields` node whose
+    /// children these will become), with the rules of `CFields::child_AddPtr`: unless
+    /// `forceNew`, null when a member already has the name, or when `owner` or a node below a
+    /// member already has the ID. May move the block and every member.
+    static CFields *appendMember(CFieldsVector *&seq, const CFields &owner, const char *name, uint32_t length,
+                                 uint32_t id, bool forceNew);
+    /// Moves every child of `from` into a new block of exactly their number, which becomes the
+    /// children of the empty container `owner`; `from` is left empty with its indexes dropped
+    /// and its block kept for reuse.
+    static void moveAllInto(CFieldsVector &from, CFields &owner);
+
     /// Index of the first child named `name` (exactly `length` bytes), or -1.
     int findName(const char *name, uint32_t length) const;
     /// False when no node below the owner of this sequence has `id` (the owner itself is not
