@@ -55,16 +55,17 @@ private:
     const uint32_t m_uiLevel;
 };
 
-// Keeps a member on the field stack while its value is read.
-class CStackGuard {
+// Makes a member the field being read while its value is read.
+class CTopGuard {
 public:
-    CStackGuard(std::deque<CFields *> &stack, CFields *field) : m_rStack(stack) { m_rStack.push_back(field); }
-    ~CStackGuard() { m_rStack.pop_back(); }
-    CStackGuard(const CStackGuard &) = delete;
-    CStackGuard &operator=(const CStackGuard &) = delete;
+    CTopGuard(CFields *&top, CFields *field) noexcept : m_rTop(top), m_pSaved(top) { m_rTop = field; }
+    ~CTopGuard() { m_rTop = m_pSaved; }
+    CTopGuard(const CTopGuard &) = delete;
+    CTopGuard &operator=(const CTopGuard &) = delete;
 
 private:
-    std::deque<CFields *> &m_rStack;
+    CFields *&m_rTop;
+    CFields *const m_pSaved;
 };
 
 } // namespace
@@ -295,16 +296,16 @@ bool CSerParser::loadChildFields(const tToken &open) {
         if (loadMemberHead(t, false, name, nameLength) == E_Head::Error)
             return false;
         // A longer name would be dropped by the tree, silently adding an unnamed member.
-        CFields *member = nameLength > kMaxNameLength
-                              ? nullptr
-                              : addMember(level.level(), fields, name, static_cast<unsigned int>(nameLength), id);
+        CFields *member = nameLength > kMaxNameLength ? nullptr
+                                                      : addMember(level.level(), fields, name,
+                                                                  static_cast<unsigned int>(nameLength), id);
         if (member == nullptr) {
             addError(first, kMsgRefused);
             return false;
         }
         bool loaded;
         {
-            CStackGuard onStack(m_rL.m_dqFieldStack, member);
+            CTopGuard onTop(m_pTop, member);
             loaded = loadFieldInfo(false);
         }
         if (!loaded)
@@ -346,7 +347,7 @@ bool CSerParser::loadArray(const tToken &open) {
         }
         bool loaded;
         {
-            CStackGuard onStack(m_rL.m_dqFieldStack, element);
+            CTopGuard onTop(m_pTop, element);
             loaded = loadFieldInfo(false);
         }
         if (!loaded)
@@ -366,12 +367,12 @@ bool CSerParser::loadArray(const tToken &open) {
 }
 
 CFields *CSerParser::addMember(uint32_t level, CFields &owner, const char *name, unsigned int length,
-                              unsigned int id) {
+                               unsigned int id) {
     m_rL.m_bAllowPEI = true;
     CFieldsVector *&members = m_vecMembers[level];
-    CFields *member = owner.isArray()
-                          ? &CFieldsVector::appendNull(members)
-                          : CFieldsVector::appendMember(members, owner, name, length, id, hasBit(LCBC_DUPLICATE_NAMES));
+    CFields *member = owner.isArray() ? &CFieldsVector::appendNull(members)
+                                      : CFieldsVector::appendMember(members, owner, name, length, id,
+                                                                    hasBit(LCBC_DUPLICATE_NAMES));
     // The addition may have moved the earlier members: re-derive the field a same-line comment
     // belongs to (the previous member, or the container for the first).
     if (member != nullptr && m_rL.m_pLastCommentField != nullptr)

@@ -7,8 +7,9 @@
 // parts live in ser_tokenizer.cpp); and the tree builder (ser_grammar.cpp), one member per
 // grammar construct with its rule above it.
 //
-// The parser works on the state of its CLoader4SER (field stack, error list, comment state);
-// the reading position lives here and is handed back to the loader when the load ends.
+// The parser works on the state of its CLoader4SER (the root at the bottom of its field stack,
+// the error list, the comment state); the field being read and the reading position live here,
+// and the position is handed back to the loader when the load ends.
 
 #include <climits>
 #include <cstddef>
@@ -73,7 +74,8 @@ private:
 
     /// Adds a member (an element when `owner` is an array) to the container being read at
     /// nesting `level`, with the rules of `CFields::child_AddPtr`; null when refused.
-    CFields *addMember(uint32_t level, CFields &owner, const char *name, unsigned int length, unsigned int id);
+    CFields *addMember(uint32_t level, CFields &owner, const char *name, unsigned int length,
+                       unsigned int id);
 
     /// The member head shared by the root head and the members: an optional name and "=".
     enum class E_Head { Value, Named, Error };
@@ -95,7 +97,8 @@ private:
 
     // MARK: - Helpers
 
-    CFields &top() { return *m_rL.m_dqFieldStack.back(); }
+    /// The field whose value is being read.
+    CFields &top() { return *m_pTop; }
     /// Offset of `p` from the start of the text, as the field offsets store it (saturated).
     int offsetOf(const char *p) const noexcept {
         const ptrdiff_t d = p - m_cur.begin();
@@ -107,15 +110,16 @@ private:
     CByteCursor m_cur;
     const unsigned m_uiLCBC;
     const bool m_bCollect;
-    std::string m_strName;    // a member name with escapes resolved
-    std::string m_strValue;   // a string value with escapes resolved
+    CFields *m_pTop;        // the field whose value is being read (the root at the bottom of the stack first)
+    std::string m_strName;  // a member name with escapes resolved
+    std::string m_strValue; // a string value with escapes resolved
     std::string m_strComment; // a comment with its line ends normalised
 
     // The members of the containers being read, one sequence per nesting level. A container's
     // members are gathered here and moved into a block of exactly their number when it closes:
     // the sequences are reused from container to container (their memory stays warm), and no
-    // block of the tree is ever grown or left half empty. Members never move while they are on
-    // the field stack: a level's sequence only grows when its previous member is complete.
+    // block of the tree is ever grown or left half empty. Members never move while they are
+    // being read: a level's sequence only grows when its previous member is complete.
     std::vector<CFieldsVector *> m_vecMembers;
     uint32_t m_uiLevel = 0; // containers open
 

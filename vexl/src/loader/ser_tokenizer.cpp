@@ -24,7 +24,8 @@ constexpr size_t kMaxExpression = 255;
 } // namespace
 
 CSerParser::CSerParser(CLoader4SER &loader, const char *begin, const char *end)
-    : m_rL(loader), m_cur(begin, end), m_uiLCBC(loader.getLCBC()), m_bCollect(loader.m_bCollectComments) {}
+    : m_rL(loader), m_cur(begin, end), m_uiLCBC(loader.getLCBC()), m_bCollect(loader.m_bCollectComments),
+      m_pTop(loader.m_dqFieldStack.empty() ? nullptr : loader.m_dqFieldStack.back()) {}
 
 CSerParser::~CSerParser() {
     for (CFieldsVector *members : m_vecMembers)
@@ -109,7 +110,7 @@ void CSerParser::loadPEI(const tToken &open) {
             m_cur.setPos(close + 1);
     };
 
-    CFields *field = m_rL.m_dqFieldStack.empty() ? nullptr : m_rL.m_dqFieldStack.back();
+    CFields *field = m_pTop;
     const char *refusal = field == nullptr                         ? kMsgNoField
                           : m_rL.m_bHasPEI                         ? kMsgDuplicatedPEI
                           : (field->isArray() || field->isField()) ? kMsgContainerPEI
