@@ -344,7 +344,10 @@ public:
     }
     /// Releases both values (children included), the comments and an owned name.
     ~CFields() {
-        if (m_ucSlots != 0 || m_pComments != nullptr)
+        // Only children, an owned code list and comments need releasing: leaves with numbers,
+        // booleans or borrowed text end here.
+        if ((((SLOTS_OWNING >> (m_ucSlots & 0x0Fu)) | (SLOTS_OWNING >> (m_ucSlots >> 4))) & 1u) != 0 ||
+            m_pComments != nullptr)
             destroyParts();
     }
 
@@ -878,6 +881,9 @@ private:
     CFields &resetFreeNull() noexcept;
     double asDoubleOther(E_ValueKind vk) const;
     unsigned int getRawBytesOther(E_ValueKind vk) const noexcept;
+    // Bit n set: a slot whose four bits are n holds something to release (a container, with or
+    // without the ownership flag: 1, 2, 9, 10; an owned code list: 15).
+    static constexpr uint32_t SLOTS_OWNING = 0x8606u;
     uint8_t actBits() const noexcept { return m_ucSlots & 0x0Fu; }
     uint8_t secBits() const noexcept { return m_ucSlots >> 4; }
     void setActBits(uint8_t bits) noexcept { m_ucSlots = uint8_t((m_ucSlots & 0xF0u) | (bits & 0x0Fu)); }
