@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "test_fields_support.h"
 #include "vexl/fields.h"
@@ -316,4 +319,38 @@ TEST(FieldsChildren, EmptyContainersAreIndependent) {
     l_a.removeChildAll();
     EXPECT_EQ(l_big.getChildCount(), 100u);
     EXPECT_EQ(l_a.begin(), l_a.end());
+}
+
+TEST(FieldsChildren, TreesMoveBetweenThreads) {
+    // Children blocks are carved from per-thread chunks; a tree built on one thread must be
+    // destroyable on another, also after the building thread has ended.
+    auto build = [](int seed) {
+        auto root = std::make_unique<vexl::CFields>(vexl::DT_fields);
+        for (int i = 0; i < 300; ++i) {
+            vexl::CFields &rec = root->addChildRef(("r" + std::to_string(i)).c_str());
+            rec.addChildRef("a") = seed + i;
+            rec.addChildRef("list").addArrayAt(vexl::CFields(i));
+        }
+        return root;
+    };
+    std::vector<std::unique_ptr<vexl::CFields>> built(8);
+    {
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 8; ++t)
+            threads.emplace_back([&, t] { built[size_t(t)] = build(t * 1000); });
+        for (std::thread &th : threads)
+            th.join();
+    }
+    for (int t = 0; t < 8; ++t)
+        EXPECT_EQ(built[size_t(t)]->getChildAt(299).getChildAt(0).asSint64(), t * 1000 + 299);
+    // Half are destroyed here, half on other threads while this one builds more.
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] { built[size_t(t)].reset(); });
+    std::unique_ptr<vexl::CFields> more = build(7);
+    for (int t = 4; t < 8; ++t)
+        built[size_t(t)].reset();
+    for (std::thread &th : threads)
+        th.join();
+    EXPECT_EQ(more->getChildCount(), 300u);
 }

@@ -123,6 +123,29 @@ TEST(TextLoaderConfig, DuplicateNamesAndIdsUnderBit40) {
                 "* Line 1, Column 14\n  This field not allow the duplication or a error occured\n", kDefault);
 }
 
+TEST(TextLoaderConfig, DuplicatesAreCheckedPerContainerAcrossNesting) {
+    // An ID below an earlier member refuses a later member of the same container...
+    expectFails("{ #3 \"a\" = 1, \"b\" = { #4 \"c\" = 1 }, #4 \"d\" = 2 }",
+                "* Line 1, Column 37\n  This field not allow the duplication or a error occured\n");
+    // ...and so does a name, even when the earlier member is a container read in full.
+    expectFails("{ \"a\" = { \"x\" = 1 }, \"a\" = 2 }",
+                "* Line 1, Column 22\n  This field not allow the duplication or a error occured\n");
+    // Containers at the same level, one after the other, do not see each other's members.
+    expectLoads(
+        "{ \"b\" = { #4 \"x\" = 1 }, \"e\" = { \"x\" = [ 1, { \"x\" = 2 } ] } }",
+        "fields\n  fields \"b\"\n    sint #4 \"x\" = 1\n  fields \"e\"\n    array \"x\"\n      sint = 1\n"
+        "      fields\n        sint \"x\" = 2\n");
+}
+
+TEST(TextLoaderComments, BehindACloserAfterNestedMembers) {
+    // The members of an inner container move into the tree when it closes; a comment on the
+    // closer's line then belongs to the container itself, and the outer members keep theirs.
+    expectLoads(
+        "{ \"a\" = { \"x\" = 1, \"y\" = [ 2, 3 ] }, // of a\n  \"b\" = 2 // of b\n}",
+        "fields\n  fields \"a\" behind=\"// of a\"\n    sint \"x\" = 1\n    array \"y\"\n      sint = 2\n"
+        "      sint = 3\n  sint \"b\" = 2 behind=\"// of b\"\n");
+}
+
 TEST(TextLoaderComments, PlacementByLine) {
     // A comment right after "," on the value's line belongs to the member before; after a line
     // end it waits for the next field; with no field left it joins the root's tail.

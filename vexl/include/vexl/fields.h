@@ -111,7 +111,7 @@ struct tChildrenHead {
     uint32_t uCapacity; ///< children the block has room for
     void *pNameIndex;   ///< lookup index of large records (internal)
     void *pIdCache;     ///< subtree ID cache of large records (internal)
-    void *pReserved;    ///< keeps the children 16-byte aligned in the block
+    void *pReserved;    ///< where the block came from (internal)
 };
 static_assert(sizeof(tChildrenHead) % 8 == 0);
 

@@ -3,6 +3,8 @@
 
 #include "tree/fields_vector.h"
 
+#include "tree/block_pool.h"
+
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -185,14 +187,14 @@ CFieldsVector CFieldsVector::s_tEmpty; // trivially constructed: zero-initialise
 CFieldsVector *CFieldsVector::create(uint32_t capacity) {
     if (capacity == 0)
         return &s_tEmpty;
-    void *l_p = std::malloc(blockBytes(capacity));
-    if (l_p == nullptr)
-        throw std::bad_alloc();
+    void *l_pChunk = nullptr;
+    void *l_p = detail::allocChildrenBlock(blockBytes(capacity), l_pChunk);
     CFieldsVector *l_pSeq = new (l_p) CFieldsVector();
     l_pSeq->uCount = 0;
     l_pSeq->uCapacity = capacity;
     l_pSeq->pNameIndex = nullptr;
     l_pSeq->pIdCache = nullptr;
+    l_pSeq->pReserved = l_pChunk;
     return l_pSeq;
 }
 
@@ -204,8 +206,9 @@ void CFieldsVector::destroy(CFieldsVector *seq) noexcept {
         l_pItems[i].~CFields();
     delete seq->nameIndex();
     delete seq->idCache();
+    void *l_pChunk = seq->pReserved;
     seq->~CFieldsVector();
-    std::free(seq);
+    detail::freeChildrenBlock(seq, l_pChunk);
 }
 
 CFieldsVector *CFieldsVector::cloneDeep(const CFieldsVector &src) {
@@ -233,14 +236,14 @@ void CFieldsVector::grow(CFieldsVector *&seq, uint32_t minCapacity, bool exact) 
         l_ullCap = 0xFFFFFFFFu;
     if (l_ullCap <= seq->uCapacity)
         throw std::bad_alloc();
-    void *l_p = std::malloc(blockBytes(l_ullCap));
-    if (l_p == nullptr)
-        throw std::bad_alloc();
+    void *l_pChunk = nullptr;
+    void *l_p = detail::allocChildrenBlock(blockBytes(l_ullCap), l_pChunk);
     CFieldsVector *l_pNew = new (l_p) CFieldsVector();
     l_pNew->uCount = seq->uCount;
     l_pNew->uCapacity = uint32_t(l_ullCap);
     l_pNew->pNameIndex = seq->pNameIndex;
     l_pNew->pIdCache = seq->pIdCache;
+    l_pNew->pReserved = l_pChunk;
     CFields *l_pFrom = seq->data();
     CFields *l_pTo = l_pNew->data();
     for (uint32_t i = 0; i < seq->uCount; ++i) {
@@ -248,8 +251,9 @@ void CFieldsVector::grow(CFieldsVector *&seq, uint32_t minCapacity, bool exact) 
         l_pFrom[i].~CFields();
     }
     if (seq->uCapacity != 0) { // not the shared empty sequence
+        l_pChunk = seq->pReserved;
         seq->~CFieldsVector();
-        std::free(seq);
+        detail::freeChildrenBlock(seq, l_pChunk);
     }
     seq = l_pNew;
 }
@@ -280,8 +284,8 @@ CFields &CFieldsVector::appendMove(CFieldsVector *&seq, CFields &&node) {
     return *l_p;
 }
 
-CFields *CFieldsVector::appendMember(CFieldsVector *&seq, const CFields &owner, const char *name, uint32_t length,
-                                     uint32_t id, bool forceNew) {
+CFields *CFieldsVector::appendMember(CFieldsVector *&seq, const CFields &owner, const char *name,
+                                     uint32_t length, uint32_t id, bool forceNew) {
     if (name == nullptr)
         length = 0;
     const bool l_bID = id != 0 && id <= CFields::maxID;

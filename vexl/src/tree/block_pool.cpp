@@ -1,0 +1,114 @@
+// Chunks of children blocks (see block_pool.h).
+//
+// A chunk's count starts at a large bias while a thread carves blocks from it, so that carving
+// needs no atomic operation: releases count down from the bias, and when the thread retires the
+// chunk it takes off the bias minus the blocks it handed out. The count reaches zero exactly when
+// the chunk is retired and all its blocks are released, whichever comes last.
+
+#include "tree/block_pool.h"
+
+#include <atomic>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define VEXL_BLOCKS_FROM_HEAP 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VEXL_BLOCKS_FROM_HEAP 1
+#endif
+#endif
+
+namespace vexl::detail {
+
+namespace {
+
+constexpr size_t kChunkBytes = size_t(64) << 10;
+constexpr size_t kMaxCarved = 2048; // larger blocks come from the heap
+constexpr int64_t kBias = int64_t(1) << 40;
+
+struct alignas(16) tChunk {
+    std::atomic<int64_t> m_llLive;
+};
+constexpr size_t kHeaderBytes = (sizeof(tChunk) + 15) & ~size_t(15);
+
+void dropCount(tChunk *chunk, int64_t count) noexcept {
+    if (chunk->m_llLive.fetch_sub(count, std::memory_order_acq_rel) == count) {
+        chunk->~tChunk();
+        std::free(chunk);
+    }
+}
+
+// The chunk a thread is carving from.
+class CCarver {
+public:
+    CCarver() noexcept = default;
+    CCarver(const CCarver &) = delete;
+    CCarver &operator=(const CCarver &) = delete;
+    ~CCarver() {
+        retire();
+        s_bGone = true; // blocks wanted later in this thread's exit come from the heap
+    }
+
+    void *carve(size_t bytes, void *&chunk) {
+        if (size_t(m_pEnd - m_pNext) < bytes) {
+            void *l_p = std::malloc(kChunkBytes);
+            if (l_p == nullptr)
+                throw std::bad_alloc();
+            retire();
+            m_pChunk = new (l_p) tChunk{kBias};
+            m_pNext = static_cast<char *>(l_p) + kHeaderBytes;
+            m_pEnd = static_cast<char *>(l_p) + kChunkBytes;
+        }
+        void *l_p = m_pNext;
+        m_pNext += bytes;
+        ++m_llHanded;
+        chunk = m_pChunk;
+        return l_p;
+    }
+
+    static thread_local bool s_bGone;
+
+private:
+    void retire() noexcept {
+        if (m_pChunk != nullptr)
+            dropCount(m_pChunk, kBias - m_llHanded);
+        m_pChunk = nullptr;
+        m_pNext = m_pEnd = nullptr;
+        m_llHanded = 0;
+    }
+
+    tChunk *m_pChunk = nullptr;
+    char *m_pNext = nullptr;
+    char *m_pEnd = nullptr;
+    int64_t m_llHanded = 0;
+};
+
+thread_local bool CCarver::s_bGone = false;
+
+} // namespace
+
+void *allocChildrenBlock(size_t bytes, void *&chunk) {
+    bytes = (bytes + 15) & ~size_t(15);
+#ifndef VEXL_BLOCKS_FROM_HEAP
+    if (bytes <= kMaxCarved && !CCarver::s_bGone) {
+        static thread_local CCarver s_tCarver;
+        return s_tCarver.carve(bytes, chunk);
+    }
+#endif
+    chunk = nullptr;
+    void *l_p = std::malloc(bytes);
+    if (l_p == nullptr)
+        throw std::bad_alloc();
+    return l_p;
+}
+
+void freeChildrenBlock(void *block, void *chunk) noexcept {
+    if (chunk == nullptr)
+        std::free(block);
+    else
+        dropCount(static_cast<tChunk *>(chunk), 1);
+}
+
+} // namespace vexl::detail
