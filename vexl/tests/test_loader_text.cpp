@@ -137,6 +137,36 @@ TEST(TextLoaderConfig, DuplicatesAreCheckedPerContainerAcrossNesting) {
         "      fields\n        sint \"x\" = 2\n");
 }
 
+TEST(TextLoaderConfig, LargeRecordsKeepTheirRules) {
+    // Records past a few hundred members are handed to the tree whole, with the name index built
+    // while checking duplicates; lookups, duplicates and later additions must all still hold.
+    std::string text = "{";
+    for (int i = 0; i < 2000; ++i)
+        text += (i ? ", \"n" : " \"n") + std::to_string(i) + "\" = " + std::to_string(i);
+    const auto r = loadText(text + " }");
+    ASSERT_TRUE(r.bResult) << r.strMessage;
+    ASSERT_EQ(r.tRoot.getChildCount(), 2000u);
+    EXPECT_EQ(r.tRoot["n1500"].asSint64(), 1500);
+    vexl::CFields copy = r.tRoot;
+    EXPECT_EQ(copy.addChildPtr("n1999"), nullptr);
+    ASSERT_NE(copy.addChildPtr("n2000"), nullptr);
+    EXPECT_EQ(copy["n2000"].getDT(), vexl::DT_null);
+    EXPECT_EQ(copy.getChildCount(), 2001u);
+
+    const auto dup = loadText(text + ", \"n7\" = 1 }");
+    EXPECT_FALSE(dup.bResult);
+    const auto ids = loadText("{ #9 \"a\" = 1" + text.substr(1) + ", #9 \"z\" = 2 }");
+    EXPECT_FALSE(ids.bResult);
+
+    std::string array = "[0";
+    for (int i = 1; i < 3000; ++i)
+        array += "," + std::to_string(i);
+    const auto a = loadText(array + "]");
+    ASSERT_TRUE(a.bResult);
+    ASSERT_EQ(a.tRoot.getChildCount(), 3000u);
+    EXPECT_EQ(a.tRoot.getChildAt(2999).asSint64(), 2999);
+}
+
 TEST(TextLoaderComments, BehindACloserAfterNestedMembers) {
     // The members of an inner container move into the tree when it closes; a comment on the
     // closer's line then belongs to the container itself, and the outer members keep theirs.

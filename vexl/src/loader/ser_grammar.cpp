@@ -322,7 +322,7 @@ bool CSerParser::loadChildFields(const tToken &open) {
                 }
             }
             if (t.eType == TT_fieldsClose) {
-                CFieldsVector::moveAllInto(*m_vecMembers[level.level()], fields);
+                CFieldsVector::moveAllInto(m_vecMembers[level.level()], fields);
                 return true;
             }
             t = loadToken();
@@ -357,7 +357,7 @@ bool CSerParser::loadArray(const tToken &open) {
         if (t.eType == TT_arrayClose || t.eType == TT_comma) {
             m_rL.m_bHasPEI = false;
             if (t.eType == TT_arrayClose) {
-                CFieldsVector::moveAllInto(*m_vecMembers[level.level()], array);
+                CFieldsVector::moveAllInto(m_vecMembers[level.level()], array);
                 return true;
             }
             continue;
@@ -370,6 +370,8 @@ CFields *CSerParser::addMember(uint32_t level, CFields &owner, const char *name,
                                unsigned int id) {
     m_rL.m_bAllowPEI = true;
     CFieldsVector *&members = m_vecMembers[level];
+    if (members->count() == members->capacity()) // the sequence is reused: grow it fast
+        CFieldsVector::reserve(members, members->capacity() < 8 ? 8 : members->capacity() * 2);
     CFields *member = owner.isArray() ? &CFieldsVector::appendNull(members)
                                       : CFieldsVector::appendMember(members, owner, name, length, id,
                                                                     hasBit(LCBC_DUPLICATE_NAMES));

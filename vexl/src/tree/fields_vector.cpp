@@ -311,20 +311,28 @@ CFields *CFieldsVector::appendMember(CFieldsVector *&seq, const CFields &owner, 
     return &l_child;
 }
 
-void CFieldsVector::moveAllInto(CFieldsVector &from, CFields &owner) {
-    const uint32_t l_uCount = from.uCount;
+void CFieldsVector::moveAllInto(CFieldsVector *&from, CFields &owner) {
+    const uint32_t l_uCount = from->uCount;
     if (l_uCount == 0)
         return;
+    if (l_uCount > HANDOVER_COUNT && l_uCount >= from->uCapacity / 2) {
+        // A large record: copying it would cost as much as reading it, and its name index
+        // stays valid for the same children.
+        destroy(owner.m_uActValue.m_pFV);
+        owner.m_uActValue.m_pFV = from;
+        from = create(0);
+        return;
+    }
     CFieldsVector *l_pNew = create(l_uCount);
     // A node relocates by copying its bytes: its move leaves nothing for the moved-from node to
     // release, and nothing points into a node.
-    std::memcpy(static_cast<void *>(l_pNew->data()), static_cast<const void *>(from.data()),
+    std::memcpy(static_cast<void *>(l_pNew->data()), static_cast<const void *>(from->data()),
                 size_t(l_uCount) * sizeof(CFields));
     l_pNew->uCount = l_uCount;
-    from.uCount = 0;
-    from.dropNameIndex();
-    delete from.idCache();
-    from.pIdCache = nullptr;
+    from->uCount = 0;
+    from->dropNameIndex();
+    delete from->idCache();
+    from->pIdCache = nullptr;
     destroy(owner.m_uActValue.m_pFV);
     owner.m_uActValue.m_pFV = l_pNew;
 }

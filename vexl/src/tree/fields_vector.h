@@ -60,6 +60,7 @@ public:
     static CFieldsVector *cloneDeep(const CFieldsVector &src);
 
     uint32_t count() const noexcept { return uCount; }
+    uint32_t capacity() const noexcept { return uCapacity; }
     CFields *data() noexcept { return reinterpret_cast<CFields *>(static_cast<tChildrenHead *>(this) + 1); }
     const CFields *data() const noexcept {
         return reinterpret_cast<const CFields *>(static_cast<const tChildrenHead *>(this) + 1);
@@ -86,10 +87,12 @@ public:
     /// member already has the ID. May move the block and every member.
     static CFields *appendMember(CFieldsVector *&seq, const CFields &owner, const char *name, uint32_t length,
                                  uint32_t id, bool forceNew);
-    /// Moves every child of `from` into a new block of exactly their number, which becomes the
-    /// children of the empty container `owner`; `from` is left empty with its indexes dropped
-    /// and its block kept for reuse.
-    static void moveAllInto(CFieldsVector &from, CFields &owner);
+    /// Makes every child of `from` the children of the empty container `owner`. Up to
+    /// HANDOVER_COUNT children move into a new block of exactly their number, and `from` is
+    /// left empty (indexes dropped, block kept for reuse); a larger sequence is handed over
+    /// whole, with its indexes, and `from` becomes a new empty sequence.
+    static void moveAllInto(CFieldsVector *&from, CFields &owner);
+    static constexpr uint32_t HANDOVER_COUNT = 512;
 
     /// Index of the first child named `name` (exactly `length` bytes), or -1.
     int findName(const char *name, uint32_t length) const;
