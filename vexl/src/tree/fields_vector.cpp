@@ -318,9 +318,11 @@ void CFieldsVector::moveAllInto(CFieldsVector *&from, CFields &owner) {
     if (l_uCount > HANDOVER_COUNT && l_uCount >= from->uCapacity / 2) {
         // A large record: copying it would cost as much as reading it, and its name index
         // stays valid for the same children.
+        // The next container at this level is likely as large (up to a point).
+        CFieldsVector *l_pNext = create(from->uCapacity < 4096 ? from->uCapacity : 4096);
         destroy(owner.m_uActValue.m_pFV);
         owner.m_uActValue.m_pFV = from;
-        from = create(0);
+        from = l_pNext;
         return;
     }
     CFieldsVector *l_pNew = create(l_uCount);

@@ -90,7 +90,8 @@ public:
     /// Makes every child of `from` the children of the empty container `owner`. Up to
     /// HANDOVER_COUNT children move into a new block of exactly their number, and `from` is
     /// left empty (indexes dropped, block kept for reuse); a larger sequence is handed over
-    /// whole, with its indexes, and `from` becomes a new empty sequence.
+    /// whole, with its indexes, and `from` becomes a new empty sequence with room for as many
+    /// (at most 4096).
     static void moveAllInto(CFieldsVector *&from, CFields &owner);
     static constexpr uint32_t HANDOVER_COUNT = 512;
 
