@@ -263,14 +263,6 @@ void CFieldsVector::reserve(CFieldsVector *&seq, uint32_t capacity) {
         grow(seq, capacity, true);
 }
 
-CFields &CFieldsVector::appendNull(CFieldsVector *&seq) {
-    if (seq->uCount == seq->uCapacity)
-        grow(seq, seq->uCount + 1);
-    CFields *l_p = new (&seq->data()[seq->uCount]) CFields();
-    ++seq->uCount;
-    return *l_p;
-}
-
 CFields &CFieldsVector::appendMove(CFieldsVector *&seq, CFields &&node) {
     CFields *l_pItems = seq->data();
     if (&node >= l_pItems && &node < l_pItems + seq->uCount) {
@@ -328,8 +320,16 @@ void CFieldsVector::moveAllInto(CFieldsVector *&from, CFields &owner) {
     CFieldsVector *l_pNew = create(l_uCount);
     // A node relocates by copying its bytes: its move leaves nothing for the moved-from node to
     // release, and nothing points into a node.
-    std::memcpy(static_cast<void *>(l_pNew->data()), static_cast<const void *>(from->data()),
-                size_t(l_uCount) * sizeof(CFields));
+    CFields *l_pTo = l_pNew->data();
+    const CFields *l_pFrom = from->data();
+    if (l_uCount <= 4) { // most records and arrays: fixed-size copies, no library call
+        for (uint32_t i = 0; i < l_uCount; ++i)
+            std::memcpy(static_cast<void *>(l_pTo + i), static_cast<const void *>(l_pFrom + i),
+                        sizeof(CFields));
+    } else {
+        std::memcpy(static_cast<void *>(l_pTo), static_cast<const void *>(l_pFrom),
+                    size_t(l_uCount) * sizeof(CFields));
+    }
     l_pNew->uCount = l_uCount;
     from->uCount = 0;
     from->dropNameIndex();

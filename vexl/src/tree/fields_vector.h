@@ -21,6 +21,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "vexl/fields.h"
@@ -71,7 +72,13 @@ public:
     /// Room for `capacity` children without relocation (may move the block).
     static void reserve(CFieldsVector *&seq, uint32_t capacity);
     /// Appends a null child and returns it (may move the block and every child).
-    static CFields &appendNull(CFieldsVector *&seq);
+    static CFields &appendNull(CFieldsVector *&seq) {
+        if (seq->uCount == seq->uCapacity)
+            grow(seq, seq->uCount + 1);
+        CFields *l_p = new (&seq->data()[seq->uCount]) CFields();
+        ++seq->uCount;
+        return *l_p;
+    }
     /// Appends `node` by whole-node move and returns the new child.
     static CFields &appendMove(CFieldsVector *&seq, CFields &&node);
     /// Removes the child at `index`; later children shift forward by whole-node moves.
