@@ -167,6 +167,23 @@ TEST(TextLoaderConfig, LargeRecordsKeepTheirRules) {
     EXPECT_EQ(a.tRoot.getChildAt(2999).asSint64(), 2999);
 }
 
+TEST(TextLoaderConfig, FixAndValidMarkTheValueKind) {
+    // A member's own expression decides; a member after one with "fix" starts plain.
+    const auto r = loadText("{ \"a\" = (ANF2fix) 42, \"b\" = 7, \"c\" = (ANF2valid) 5 }");
+    ASSERT_TRUE(r.bResult) << r.strMessage;
+    EXPECT_EQ(r.tRoot.getChildAt(0).getVK(), vexl::VK_Fixed);
+    EXPECT_EQ(r.tRoot.getChildAt(1).getVK(), vexl::VK_Actual);
+    EXPECT_EQ(r.tRoot.getChildAt(2).getVK(), vexl::VK_Valid);
+    // A scalar root keeps an expression it had before the load, and with it the rule.
+    vexl::CFields root;
+    vexl::tPacketExpInfo exp{};
+    exp.setSKI(1);
+    root.pkt_SetExp(exp);
+    vexl::CLoader4SER loader(vexl::LCBC_DEFAULT & ~vexl::LCBC_ROOT_CONTAINER);
+    ASSERT_TRUE(loader.loadit("42", 2, root, "", false));
+    EXPECT_EQ(root.getVK(), root.pkt_GetExp().uSKI() == 1 ? vexl::VK_Fixed : vexl::VK_Actual);
+}
+
 TEST(TextLoaderComments, BehindACloserAfterNestedMembers) {
     // The members of an inner container move into the tree when it closes; a comment on the
     // closer's line then belongs to the container itself, and the outer members keep theirs.

@@ -415,12 +415,16 @@ void CSerParser::numberName(const tToken &t, std::string &out) {
 
 // The value-kind rule and the offsets of a scalar value.
 void CSerParser::finishScalar(CFields &field, const char *begin, const char *end) {
-    const tPacketExpInfo exp = field.pkt_GetExp();
-    if (exp.uSkiKind() == 0) {
-        if (exp.uSKI() == 1)
-            field.setVK(VK_Fixed);
-        else if (exp.uSKI() == 2)
-            field.setVK(VK_Valid);
+    // Only a field given an expression in this load, or the root (which may have had one
+    // before), can carry "fix" or "valid"; the members start without one.
+    if (m_rL.m_bHasPEI || &field == m_pRoot) {
+        const tPacketExpInfo exp = field.pkt_GetExp();
+        if (exp.uSkiKind() == 0) {
+            if (exp.uSKI() == 1)
+                field.setVK(VK_Fixed);
+            else if (exp.uSKI() == 2)
+                field.setVK(VK_Valid);
+        }
     }
     field.setOffsetStart(offsetOf(begin));
     field.setOffsetEnd(offsetOf(end));

@@ -110,9 +110,10 @@ private:
     CByteCursor m_cur;
     const unsigned m_uiLCBC;
     const bool m_bCollect;
-    CFields *m_pTop;        // the field whose value is being read (the root at the bottom of the stack first)
-    std::string m_strName;  // a member name with escapes resolved
-    std::string m_strValue; // a string value with escapes resolved
+    CFields *const m_pRoot;   // the root at the bottom of the loader's field stack
+    CFields *m_pTop;          // the field whose value is being read (the root first)
+    std::string m_strName;    // a member name with escapes resolved
+    std::string m_strValue;   // a string value with escapes resolved
     std::string m_strComment; // a comment with its line ends normalised
 
     // The members of the containers being read, one sequence per nesting level. A container's

@@ -25,7 +25,7 @@ constexpr size_t kMaxExpression = 255;
 
 CSerParser::CSerParser(CLoader4SER &loader, const char *begin, const char *end)
     : m_rL(loader), m_cur(begin, end), m_uiLCBC(loader.getLCBC()), m_bCollect(loader.m_bCollectComments),
-      m_pTop(loader.m_dqFieldStack.empty() ? nullptr : loader.m_dqFieldStack.back()) {}
+      m_pRoot(loader.m_dqFieldStack.empty() ? nullptr : loader.m_dqFieldStack.back()), m_pTop(m_pRoot) {}
 
 CSerParser::~CSerParser() {
     for (CFieldsVector *members : m_vecMembers)
