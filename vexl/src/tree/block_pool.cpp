@@ -89,14 +89,15 @@ thread_local bool CCarver::s_bGone = false;
 
 } // namespace
 
-void *allocChildrenBlock(size_t bytes, void *&chunk) {
+void *allocChildrenBlock(size_t bytes, bool carve, void *&chunk) {
     bytes = (bytes + 15) & ~size_t(15);
-#ifndef VEXL_BLOCKS_FROM_HEAP
-    if (bytes <= kMaxCarved && !CCarver::s_bGone) {
+#ifdef VEXL_BLOCKS_FROM_HEAP
+    carve = false;
+#endif
+    if (carve && bytes <= kMaxCarved && !CCarver::s_bGone) {
         static thread_local CCarver s_tCarver;
         return s_tCarver.carve(bytes, chunk);
     }
-#endif
     chunk = nullptr;
     void *l_p = std::malloc(bytes);
     if (l_p == nullptr)

@@ -1,8 +1,11 @@
 #pragma once
 // Memory for children blocks.
 //
-// Small children blocks are carved one after another from 64 KiB chunks, so that building a
-// tree writes its blocks to consecutive memory and allocating one costs a pointer bump. Each
+// Children blocks made at their final size (a loaded container's members, a copied tree) are
+// carved one after another from 64 KiB chunks when small, so that such a tree lies in
+// consecutive memory and allocating a block costs a pointer bump. Blocks that grow come from the
+// heap: a chunk never reuses the room of a released block, so blocks outgrown one after another
+// would leave it full of holes. Each
 // chunk counts the blocks it has handed out that are still alive; the last release gives the
 // chunk back to the heap. A block may be released on any thread. Larger blocks (and every block
 // in builds with AddressSanitizer, which must see each block on its own) come from the heap.
@@ -11,9 +14,9 @@
 
 namespace vexl::detail {
 
-/// Memory for a children block of `bytes` bytes, 16-byte aligned; `chunk` receives what
-/// `freeChildrenBlock` needs to release it. Throws std::bad_alloc.
-void *allocChildrenBlock(size_t bytes, void *&chunk);
+/// Memory for a children block of `bytes` bytes, 16-byte aligned, carved when `carve` allows;
+/// `chunk` receives what `freeChildrenBlock` needs to release it. Throws std::bad_alloc.
+void *allocChildrenBlock(size_t bytes, bool carve, void *&chunk);
 /// Releases a block from `allocChildrenBlock`.
 void freeChildrenBlock(void *block, void *chunk) noexcept;
 

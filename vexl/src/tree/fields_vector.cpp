@@ -188,7 +188,7 @@ CFieldsVector *CFieldsVector::create(uint32_t capacity) {
     if (capacity == 0)
         return &s_tEmpty;
     void *l_pChunk = nullptr;
-    void *l_p = detail::allocChildrenBlock(blockBytes(capacity), l_pChunk);
+    void *l_p = detail::allocChildrenBlock(blockBytes(capacity), true, l_pChunk); // made at its final size
     CFieldsVector *l_pSeq = new (l_p) CFieldsVector();
     l_pSeq->uCount = 0;
     l_pSeq->uCapacity = capacity;
@@ -237,7 +237,7 @@ void CFieldsVector::grow(CFieldsVector *&seq, uint32_t minCapacity, bool exact) 
     if (l_ullCap <= seq->uCapacity)
         throw std::bad_alloc();
     void *l_pChunk = nullptr;
-    void *l_p = detail::allocChildrenBlock(blockBytes(l_ullCap), l_pChunk);
+    void *l_p = detail::allocChildrenBlock(blockBytes(l_ullCap), false, l_pChunk); // growing: from the heap
     CFieldsVector *l_pNew = new (l_p) CFieldsVector();
     l_pNew->uCount = seq->uCount;
     l_pNew->uCapacity = uint32_t(l_ullCap);
