@@ -12,6 +12,11 @@ function(vexl_add_library target)
     PUBLIC $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include>
     PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/src)
   target_link_libraries(${target}_obj PRIVATE vexl_warnings)
+  # Calls between the library's own exported functions go straight to them (and may be
+  # inlined) instead of through the PLT: nobody interposes symbols of these libraries.
+  if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    target_compile_options(${target}_obj PRIVATE -fno-semantic-interposition)
+  endif()
   foreach(_l IN LISTS ARG_LINKS)
     target_link_libraries(${target}_obj PUBLIC ${_l}_obj)
   endforeach()
