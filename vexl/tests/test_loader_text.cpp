@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "loader/number_decode.h"
+#include "loader/ser_tokens.h"
 #include "test_loader_support.h"
 
 using vexl_test::expectFails;
@@ -351,6 +352,29 @@ TEST(TextLoaderNumbers, FastConversionMatchesAtonInField) {
         vexl::atonInField(t.data(), unsigned(t.size()), reference);
         ASSERT_EQ(ours.getDT(), reference.getDT()) << t;
         ASSERT_EQ(ours.getValueRef().m_ullValue, reference.getValueRef().m_ullValue) << t;
+    }
+
+    // A value's fraction and exponent are read by the conversion itself; the token it takes and
+    // the value must be those of the whole number token, whatever follows it.
+    tokens.insert(tokens.end(), {"1.5.3", "1e5e5", "1.e5", "1.5e", "1.5e+", "1.5e-x", "2.5E-3", "-1.0",
+                                 "0.5+1", "7.25-2", "1e99999999999", std::string(400, '1') + ".5"});
+    for (const std::string &t : tokens) {
+        for (const char *after : {"]", " ]", ",0]", "\n]"}) {
+            const std::string text = "[" + t + after;
+            vexl::detail::CByteCursor cur(text.data() + 1, text.data() + text.size());
+            const vexl::detail::tToken whole = vexl::detail::scanSerToken(cur);
+            const auto r = loadText(text);
+            // The text loads exactly when the grammar's token is the whole of `t`.
+            ASSERT_EQ(r.bResult, whole.uLength == t.size()) << text;
+            if (!r.bResult)
+                continue;
+            vexl::CFields reference;
+            vexl::detail::decodeNumberToken(whole.pBegin, whole.uLength, reference);
+            const vexl::CFields &loaded = r.tRoot.getChildAt(0);
+            ASSERT_EQ(loaded.getDT(), reference.getDT()) << text;
+            ASSERT_EQ(loaded.getValueRef().m_ullValue, reference.getValueRef().m_ullValue) << text;
+            ASSERT_EQ(loaded.getOffsetEnd(), 1 + int(whole.uLength)) << text;
+        }
     }
 }
 

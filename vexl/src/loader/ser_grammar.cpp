@@ -1,5 +1,8 @@
 // The grammar of the text notation: one member per construct, building the tree on the way.
 
+#include <charconv>
+#include <system_error>
+
 #include "loader/number_decode.h"
 #include "loader/pei_decode.h"
 #include "loader/ser_parser.h"
@@ -100,7 +103,7 @@ bool CSerParser::loadFieldInfo(bool rootPosition) {
     CFields &field = top();
 
     for (;;) {
-        const tToken t = skipCommentTokens();
+        tToken t = skipCommentTokens(!rootPosition);
         if (m_bCollect && !m_rL.m_strComment.empty()) {
             field.setComment(m_rL.m_strComment.data(), static_cast<unsigned int>(m_rL.m_strComment.size()),
                              CP_Ahead);
@@ -384,6 +387,14 @@ CFields *CSerParser::addMember(uint32_t level, CFields &owner, const char *name,
 
 // MARK: - Scalars
 
+// True when the byte at `p` (within the text) could continue a number token.
+bool CSerParser::continuesNumber(const char *p) const noexcept {
+    if (p >= m_cur.end())
+        return false;
+    const char c = *p;
+    return isDigit(static_cast<unsigned char>(c)) || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-';
+}
+
 bool CSerParser::unescapeInto(const tToken &t, std::string &out) {
     tUnescapeError error{};
     if (unescapeStringBody(t.pBegin + 1, t.pEnd() - 1, hasBit(LCBC_UNICODE_UTF8), out, error))
@@ -403,7 +414,23 @@ bool CSerParser::allotUnescapeString(const tToken &t, CFields &field) {
     return true;
 }
 
-void CSerParser::decodeNumber(const tToken &t, CFields &field) {
+void CSerParser::decodeNumber(tToken &t, CFields &field) {
+    if (t.bFlag) {
+        // The fraction or exponent is still to be read. A conversion that stops where no more
+        // number bytes follow has read exactly the token the grammar would have (which never
+        // stops earlier), and gives the value the whole token gives.
+        double value = 0.0;
+        const std::from_chars_result r =
+            std::from_chars(t.pBegin, m_cur.end(), value, std::chars_format::general);
+        if (r.ec == std::errc() && r.ptr > t.pEnd() && !continuesNumber(r.ptr)) {
+            m_cur.setPos(r.ptr);
+            t.setEnd(r.ptr);
+            field.setValue(value);
+            return;
+        }
+        scanNumberRest(m_cur);
+        t.setEnd(m_cur.pos());
+    }
     decodeNumberToken(t.pBegin, size_t(t.pEnd() - t.pBegin), field);
 }
 

@@ -41,8 +41,9 @@ private:
     // MARK: - Tokens (ser_tokenizer.cpp)
 
     /// The next token, with side effects: "{", "}", "[", "]" and "," forbid a packet expression,
-    /// "(" collects one when allowed, comments are collected when requested.
-    tToken loadToken();
+    /// "(" collects one when allowed, comments are collected when requested. `deferFraction` as
+    /// for `scanSerToken`.
+    tToken loadToken(bool deferFraction = false);
     /// The one-token lookahead, which only ever asks for "=": its position when the next token
     /// is "=", else null. Nothing moves and nothing is collected.
     const char *assignAfter() const noexcept {
@@ -51,7 +52,7 @@ private:
         return ahead.peek() == '=' ? ahead.pos() : nullptr;
     }
     /// `loadToken`, then further tokens while they are comments, when `LCBC_COMMENTS` is set.
-    tToken skipCommentTokens();
+    tToken skipCommentTokens(bool deferFraction = false);
     /// Skips comment tokens whatever the configuration, starting with `t`.
     tToken skipComments(tToken t);
 
@@ -83,8 +84,11 @@ private:
 
     bool allotUnescapeString(const tToken &t, CFields &field);
     bool unescapeInto(const tToken &t, std::string &out);
-    void decodeNumber(const tToken &t, CFields &field);
+    /// Converts a number token into `field`; a token whose fraction was deferred is completed
+    /// first (`t` and the cursor then end after it).
+    void decodeNumber(tToken &t, CFields &field);
     void numberName(const tToken &t, std::string &out);
+    bool continuesNumber(const char *p) const noexcept;
     void finishScalar(CFields &field, const char *begin, const char *end);
 
     // MARK: - Errors
@@ -133,8 +137,8 @@ private:
 
 // MARK: - Hot token steps (inline: called for every token)
 
-inline tToken CSerParser::loadToken() {
-    tToken t = scanSerToken(m_cur);
+inline tToken CSerParser::loadToken(bool deferFraction) {
+    tToken t = scanSerToken(m_cur, deferFraction);
     switch (t.eType) {
     case TT_fieldsOpen:
     case TT_fieldsClose:
@@ -160,11 +164,11 @@ inline tToken CSerParser::loadToken() {
     return t;
 }
 
-inline tToken CSerParser::skipCommentTokens() {
-    tToken t = loadToken();
+inline tToken CSerParser::skipCommentTokens(bool deferFraction) {
+    tToken t = loadToken(deferFraction);
     if (hasBit(LCBC_COMMENTS))
         while (t.eType == TT_comment)
-            t = loadToken();
+            t = loadToken(deferFraction);
     return t;
 }
 

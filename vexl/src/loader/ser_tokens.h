@@ -28,7 +28,9 @@ struct tToken {
     uint32_t uLength;   ///< its length in bytes
     E_TokenType eType : 8;
     /// TT_string: the body holds a backslash. TT_peiOpen: the whole expression was collected
-    /// (otherwise the token is the single "(").
+    /// (otherwise the token is the single "("). TT_number read with `deferFraction`: the token
+    /// stops after the integer digits and a fraction or exponent follows (see
+    /// `scanNumberRest`).
     bool bFlag;
 
     const char *pEnd() const noexcept { return pBegin + uLength; }
@@ -66,8 +68,24 @@ inline constexpr std::array<uint8_t, 256> kFirstByteClass = [] {
 /// (kept out of line: they are rare in documents). `t` holds the token's start.
 tToken scanOtherToken(CByteCursor &cur, tToken t) noexcept;
 
-/// Classifies the token at `cur` (after blanks) and moves `cur` past it.
-inline tToken scanSerToken(CByteCursor &cur) noexcept {
+/// Reads the fraction and exponent of a number token whose integer digits end at `cur`.
+inline void scanNumberRest(CByteCursor &cur) noexcept {
+    if (cur.peek() == '.') {
+        cur.advance();
+        cur.skipDigits();
+    }
+    if (cur.peek() == 'e' || cur.peek() == 'E') {
+        cur.advance();
+        if (cur.peek() == '+' || cur.peek() == '-')
+            cur.advance();
+        cur.skipDigits();
+    }
+}
+
+/// Classifies the token at `cur` (after blanks) and moves `cur` past it. With `deferFraction`
+/// a number's fraction and exponent are left to the caller (`bFlag` tells there is one), which
+/// lets the value conversion find their end instead of reading them twice.
+inline tToken scanSerToken(CByteCursor &cur, bool deferFraction = false) noexcept {
     cur.skipBlanks();
     tToken t;
     t.pBegin = cur.pos();
@@ -94,15 +112,12 @@ inline tToken scanSerToken(CByteCursor &cur) noexcept {
         // Permissive: "-", "1." and "1e" are number texts too; the conversion gives them a value.
         cur.advance();
         cur.skipDigits();
-        if (cur.peek() == '.') {
-            cur.advance();
-            cur.skipDigits();
-        }
-        if (cur.peek() == 'e' || cur.peek() == 'E') {
-            cur.advance();
-            if (cur.peek() == '+' || cur.peek() == '-')
-                cur.advance();
-            cur.skipDigits();
+        const int next = cur.peek();
+        if (next == '.' || next == 'e' || next == 'E') {
+            if (deferFraction)
+                t.bFlag = true;
+            else
+                scanNumberRest(cur);
         }
         t.eType = TT_number;
     } else {
