@@ -29,7 +29,10 @@ mask() {
         -e 's/\((ANF6useq_1)\) [0-9]+/(\1) <useq>/' \
         -e "s/^(SendDate +pkt_Make4OneSelf\(\) : \[008\] ')[0-9]{8}'/\1<YYYYMMDD>'/" \
         -e "s/^(SendTime +pkt_Make4OneSelf\(\) : \[006\] ')[0-9]{6}'/\1<hhmmSS>'/" \
-        -e '/pkt_Make4Children\(\)/s/0000[0-9]{14}/0000<YYYYMMDDhhmmSS>/'
+        -e '/pkt_Make4Children\(\)/s/0000[0-9]{14}/0000<YYYYMMDDhhmmSS>/' |
+        # A time of day is written as a number, so before 10:00 it has fewer digits: the sizes of
+        # the texts written once the clock fields are shown depend on the hour.
+        awk '/<hhmmSS>/ { clock = 1 } clock && /^size = \[[0-9]+\] bytes$/ { print "size = [<n>] bytes"; next } { print }'
 }
 
 # run <name> <expected status> <directory> <program> [arguments...]
