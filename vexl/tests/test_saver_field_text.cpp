@@ -177,6 +177,19 @@ TEST(SaverTextFormat, SpecialDoublesAndIntegersMatchToString) {
     std::string out;
     detail::appendUint(out, 18446744073709551615ULL);
     EXPECT_EQ(out, "18446744073709551615");
+    // Every digit count, at both ends of its range, after text already written.
+    unsigned long long power = 1;
+    for (int digits = 1; digits <= 20; ++digits) {
+        const unsigned long long low = digits == 1 ? 0 : power;
+        const unsigned long long high = digits == 20 ? 18446744073709551615ULL : power * 10 - 1;
+        for (unsigned long long v : {low, high}) {
+            std::string text = "x=";
+            detail::appendUint(text, v);
+            EXPECT_EQ(text, "x=" + std::to_string(v));
+        }
+        if (digits < 20)
+            power *= 10;
+    }
 }
 
 TEST(SaverTextFormat, QuotedStringsMatchToQuotedEscapeStringForEveryByte) {

@@ -2,6 +2,7 @@
 
 #include "saver/text_format.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -60,12 +61,38 @@ constexpr char s_acDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// Writes the decimal digits of `value` at `p` (24 bytes of room); returns the end. The digits
-// are built backwards in a local buffer, two at a time (32-bit arithmetic below 2^32), and
-// moved with one fixed-size copy.
+constexpr unsigned long long s_aullPow10[20] = {1ull,
+                                                10ull,
+                                                100ull,
+                                                1000ull,
+                                                10000ull,
+                                                100000ull,
+                                                1000000ull,
+                                                10000000ull,
+                                                100000000ull,
+                                                1000000000ull,
+                                                10000000000ull,
+                                                100000000000ull,
+                                                1000000000000ull,
+                                                10000000000000ull,
+                                                100000000000000ull,
+                                                1000000000000000ull,
+                                                10000000000000000ull,
+                                                100000000000000000ull,
+                                                1000000000000000000ull,
+                                                10000000000000000000ull};
+
+// Number of decimal digits of `value` (1 for 0).
+inline unsigned digitCount(unsigned long long value) {
+    const unsigned l_uLog = (unsigned(64 - std::countl_zero(value | 1)) * 1233u) >> 12; // about log10
+    return l_uLog + 1 - (value < s_aullPow10[l_uLog] ? 1u : 0u) + (value == 0 ? 1u : 0u);
+}
+
+// Writes the decimal digits of `value` at `p` (24 bytes of room); returns the end. The length
+// is known first, so the digits go straight to their place, two at a time from the end (32-bit
+// arithmetic below 2^32); nothing written is read back.
 inline char *putUnsigned(char *p, unsigned long long value) {
-    char l_acBuf[56];
-    char *const l_pEnd = l_acBuf + 32;
+    char *const l_pEnd = p + digitCount(value);
     char *q = l_pEnd;
     while (value >= 4294967296ull) {
         q -= 2;
@@ -84,8 +111,7 @@ inline char *putUnsigned(char *p, unsigned long long value) {
     } else {
         *--q = char('0' + v);
     }
-    std::memcpy(p, q, 24); // q lies at most 31 bytes into the 56-byte buffer, so 24 bytes fit
-    return p + (l_pEnd - q);
+    return l_pEnd;
 }
 
 // Writes exactly `count` (even) digits of `value` (< 10^count) at `p`, most significant first.
