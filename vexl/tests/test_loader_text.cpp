@@ -4,6 +4,8 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <thread>
+#include <vector>
 
 #include "loader/number_decode.h"
 #include "loader/ser_tokens.h"
@@ -183,6 +185,37 @@ TEST(TextLoaderConfig, FixAndValidMarkTheValueKind) {
     vexl::CLoader4SER loader(vexl::LCBC_DEFAULT & ~vexl::LCBC_ROOT_CONTAINER);
     ASSERT_TRUE(loader.loadit("42", 2, root, "", false));
     EXPECT_EQ(root.getVK(), root.pkt_GetExp().uSKI() == 1 ? vexl::VK_Fixed : vexl::VK_Actual);
+}
+
+TEST(TextLoaderConfig, LoadedTreesOutliveTheirThreadAndKeepLongNames) {
+    // Long member names of a loaded tree are carved with its blocks; renaming, copying and
+    // destroying them must work on any thread, also after the loading thread has ended.
+    std::string text = "{";
+    for (int i = 0; i < 400; ++i)
+        text += (i ? ", \"a-rather-long-member-name-" : " \"a-rather-long-member-name-") + std::to_string(i) +
+                "\" = { \"another-long-name\" = [ " + std::to_string(i) + " ] }";
+    text += " }";
+    std::vector<vexl::CFields> trees(4);
+    {
+        std::vector<std::thread> threads;
+        for (vexl::CFields &tree : trees)
+            threads.emplace_back([&text, &tree] {
+                vexl::CLoader4SER loader;
+                EXPECT_TRUE(loader.loadit(text.data(), unsigned(text.size()), tree, "", false));
+            });
+        for (std::thread &th : threads)
+            th.join();
+    }
+    vexl::CFields copy = trees[0];
+    ASSERT_EQ(copy.getChildCount(), 400u);
+    EXPECT_EQ(std::string(copy.getChildAt(399).getName()), "a-rather-long-member-name-399");
+    trees[1][7u].setName("renamed-member-with-a-long-name");
+    EXPECT_EQ(std::string(trees[1].getChildAt(7).getName()), "renamed-member-with-a-long-name");
+    EXPECT_EQ(trees[2]["a-rather-long-member-name-123"]["another-long-name"].getChildAt(0).asSint64(), 123);
+    std::thread other([&trees] { trees[3] = vexl::CFields(); });
+    trees[0] = vexl::CFields();
+    other.join();
+    EXPECT_EQ(std::string(copy.getChildAt(5).getChildAt(0).getName()), "another-long-name");
 }
 
 TEST(TextLoaderComments, BehindACloserAfterNestedMembers) {

@@ -206,14 +206,20 @@ public:
     bool operator<(const CAllotString &other) const noexcept;
 
 private:
+    friend class CFieldsVector;
+
     static constexpr uint32_t SAI_MASK = 0x3FFu;        // length (8 bits) << 2 | policy
     static constexpr uint32_t SAI_INLINE = 0x80000000u; // the text lives in m_aucRaw
+    static constexpr uint32_t SAI_CARVED = 0x40000000u; // the heap copy is carved from a chunk
     static constexpr unsigned int INLINE_MAX = 11;
 
     bool ownsHeapCopy() const noexcept {
         return (m_uiSAI & (SAI_INLINE | 0x3u)) == uint32_t(DP_Duplicate) && getLength() != 0;
     }
     void releaseHeap() noexcept;
+    /// Sets an owned copy of a name longer than INLINE_MAX that is not the holder's own text,
+    /// carved from the calling thread's chunk when possible (used for loaded members).
+    void setCarvedCopy(const char *text, unsigned int length);
     void release() noexcept {
         if (ownsHeapCopy())
             releaseHeap();

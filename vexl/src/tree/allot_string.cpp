@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "tree/block_pool.h"
 #include "vexl/fields.h"
 #include "vexl/utilities.h"
 
@@ -17,7 +18,21 @@ void CAllotString::setPointer(const char *p) noexcept {
 }
 
 void CAllotString::releaseHeap() noexcept {
-    std::free(const_cast<char *>(pointer()));
+    if (m_uiSAI & SAI_CARVED)
+        detail::releaseCarvedText(pointer());
+    else
+        std::free(const_cast<char *>(pointer()));
+}
+
+void CAllotString::setCarvedCopy(const char *text, unsigned int length) {
+    char *l_p = length > INLINE_MAX && length <= MAX_LENGTH ? detail::carveText(text, length) : nullptr;
+    if (l_p == nullptr) {
+        setData(text, length, DP_Duplicate);
+        return;
+    }
+    release();
+    m_uiSAI = (length << 2) | uint32_t(DP_Duplicate) | SAI_CARVED;
+    setPointer(l_p);
 }
 
 CAllotString::CAllotString(const char *text) : CAllotString() {

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -87,6 +88,11 @@ private:
 
 thread_local bool CCarver::s_bGone = false;
 
+CCarver &carver() {
+    static thread_local CCarver s_tCarver;
+    return s_tCarver;
+}
+
 } // namespace
 
 void *allocChildrenBlock(size_t bytes, bool carve, void *&chunk) {
@@ -94,15 +100,45 @@ void *allocChildrenBlock(size_t bytes, bool carve, void *&chunk) {
 #ifdef VEXL_BLOCKS_FROM_HEAP
     carve = false;
 #endif
-    if (carve && bytes <= kMaxCarved && !CCarver::s_bGone) {
-        static thread_local CCarver s_tCarver;
-        return s_tCarver.carve(bytes, chunk);
-    }
+    if (carve && bytes <= kMaxCarved && !CCarver::s_bGone)
+        return carver().carve(bytes, chunk);
     chunk = nullptr;
     void *l_p = std::malloc(bytes);
     if (l_p == nullptr)
         throw std::bad_alloc();
     return l_p;
+}
+
+char *carveText(const char *text, size_t length) noexcept {
+#ifdef VEXL_BLOCKS_FROM_HEAP
+    (void)text;
+    (void)length;
+    return nullptr;
+#else
+    // The chunk's address, then the text and its zero byte; a multiple of 16 keeps the blocks
+    // carved after it aligned.
+    const size_t l_uBytes = (sizeof(tChunk *) + length + 1 + 15) & ~size_t(15);
+    if (l_uBytes > kMaxCarved || CCarver::s_bGone)
+        return nullptr;
+    void *l_pChunk = nullptr;
+    char *l_p;
+    try {
+        l_p = static_cast<char *>(carver().carve(l_uBytes, l_pChunk));
+    } catch (...) {
+        return nullptr;
+    }
+    std::memcpy(l_p, &l_pChunk, sizeof(tChunk *));
+    l_p += sizeof(tChunk *);
+    std::memcpy(l_p, text, length);
+    l_p[length] = '\0';
+    return l_p;
+#endif
+}
+
+void releaseCarvedText(const char *text) noexcept {
+    tChunk *l_pChunk;
+    std::memcpy(&l_pChunk, text - sizeof(tChunk *), sizeof(tChunk *));
+    dropCount(l_pChunk, 1);
 }
 
 void freeChildrenBlock(void *block, void *chunk) noexcept {

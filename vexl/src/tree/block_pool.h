@@ -20,4 +20,11 @@ void *allocChildrenBlock(size_t bytes, bool carve, void *&chunk);
 /// Releases a block from `allocChildrenBlock`.
 void freeChildrenBlock(void *block, void *chunk) noexcept;
 
+/// A copy of `length` bytes of `text` and a zero byte, carved from the calling thread's chunk
+/// (names of loaded members are made at their final size too); null when this build or thread
+/// does not carve, or memory ran out: the caller then copies to the heap.
+char *carveText(const char *text, size_t length) noexcept;
+/// Releases a copy made by `carveText` (its chunk's address is kept just before it).
+void releaseCarvedText(const char *text) noexcept;
+
 } // namespace vexl::detail
