@@ -217,8 +217,8 @@ private:
         return (m_uiSAI & (SAI_INLINE | 0x3u)) == uint32_t(DP_Duplicate) && getLength() != 0;
     }
     void releaseHeap() noexcept;
-    /// Sets an owned copy of a name longer than INLINE_MAX that is not the holder's own text,
-    /// carved from the calling thread's chunk when possible (used for loaded members).
+    /// Sets an owned copy of a name that is not the holder's own text; one longer than
+    /// INLINE_MAX is carved from the calling thread's chunk when possible (loaded members).
     void setCarvedCopy(const char *text, unsigned int length);
     void release() noexcept {
         if (ownsHeapCopy())

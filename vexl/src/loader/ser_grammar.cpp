@@ -44,7 +44,7 @@ public:
     CLevelGuard(uint32_t &level, std::vector<CFieldsVector *> &members) : m_rLevel(level), m_uiLevel(level) {
         if (members.size() <= m_uiLevel)
             members.push_back(CFieldsVector::create(0));
-        else
+        else if (members[m_uiLevel]->count() != 0)
             members[m_uiLevel]->clear(); // left over from a failed member (never in practice)
         ++m_rLevel;
     }

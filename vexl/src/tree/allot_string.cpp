@@ -25,6 +25,7 @@ void CAllotString::releaseHeap() noexcept {
 }
 
 void CAllotString::setCarvedCopy(const char *text, unsigned int length) {
+    // Short names live inside the holder anyway; only longer ones are carved.
     char *l_p = length > INLINE_MAX && length <= MAX_LENGTH ? detail::carveText(text, length) : nullptr;
     if (l_p == nullptr) {
         setData(text, length, DP_Duplicate);

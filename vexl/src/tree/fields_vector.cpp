@@ -296,10 +296,8 @@ CFields *CFieldsVector::appendMember(CFieldsVector *&seq, const CFields &owner, 
     CFields &l_child = appendNull(seq);
     // A new child: no index sees it yet. A long name is made at its final size, like the block
     // its member will move to, so it is carved too.
-    if (length > CAllotString::INLINE_MAX && length <= CAllotString::MAX_LENGTH)
+    if (length >= 1 && length <= CAllotString::MAX_LENGTH)
         l_child.m_tName.setCarvedCopy(name, length);
-    else if (length >= 1)
-        l_child.m_tName.setData(name, length, DP_Duplicate);
     if (l_bID) {
         l_child.m_uiID = id;
         seq->noteAppendedID(id, bumpIdEpoch());
