@@ -136,6 +136,29 @@ TEST(BinaryRoundTrip, WithoutCommentCollectionCommentsAreSkipped) {
     EXPECT_EQ(back.getCommentCopy(vexl::CP_Ahead), "// top");
 }
 
+// Comments come back as the tree held them, however often they are written and read: one that
+// ends in a line feed keeps it, and one with a zero byte in its record ends there.
+TEST(BinaryRoundTrip, CommentsSurviveRepeatedWrites) {
+    CFields root = smallTree();
+    root.setComment("// a\n\n", vexl::CP_Ahead);        // holds "// a\n"
+    root["a"].setComment("/* b */\n", vexl::CP_Behind); // holds "/* b */"
+    CFields back;
+    ASSERT_TRUE(load(save(root), back).ok);
+    EXPECT_EQ(back.getCommentCopy(vexl::CP_Ahead), "// a\n");
+    EXPECT_EQ(back["a"].getCommentCopy(vexl::CP_Behind), "/* b */");
+    CFields again;
+    ASSERT_TRUE(load(save(back), again).ok);
+    EXPECT_EQ(save(again), save(root));
+
+    CDocBuilder b;
+    b.container(vexl::DT_array, 0, 1).name("").comments(std::string("// c\n\0\0", 7));
+    b.plainValue(vexl::DT_null, "");
+    ASSERT_TRUE(load(b.document(), back).ok);
+    EXPECT_EQ(back.getCommentCopy(vexl::CP_Ahead), "// c\n");
+    ASSERT_TRUE(load(save(back), again).ok);
+    EXPECT_EQ(save(again), save(back));
+}
+
 // A "fix"/"valid" keyword whose second value differs from the actual one: with SCBC 0x08 the
 // record carries the second value; without it the keyword is dropped.
 TEST(BinaryRoundTrip, SecondValuesOfFixAndValid) {

@@ -14,6 +14,7 @@
 #include <bit>
 #include <climits>
 #include <cstring>
+#include <string>
 
 #include "binary/vexf_format.h"
 #include "cipher/transform.h"
@@ -49,6 +50,21 @@ constexpr uint32_t kMaxCodeList = 2147483642u;
 
 int clampOffset(size_t v) noexcept {
     return v > size_t(INT_MAX) ? INT_MAX : int(v);
+}
+
+// Sets a comment read from a record so that the tree holds what the writer wrote. A comment is a
+// C string, so it ends at its first zero byte. `setComment` drops one trailing line feed from
+// texts it is given; a stored text that itself ends in one (set from a text ending in two) gets
+// the dropped line feed added back, or every write and reload would lose one more.
+void setStoredComment(CFields &field, const char *text, uint32_t length, E_CommentPosition position) {
+    const uint32_t l_uiLen = uint32_t(::strnlen(text, length));
+    if (l_uiLen != 0 && text[l_uiLen - 1] == '\n') {
+        std::string l_strKept(text, l_uiLen);
+        l_strKept.push_back('\n');
+        field.setComment(l_strKept, position);
+        return;
+    }
+    field.setComment(text, l_uiLen, position);
 }
 
 } // namespace
@@ -372,7 +388,7 @@ bool CBerReader::loadComment(CFields &field, const tVEXF_Node &node) {
             // The tree only holds comments that start with "/"; anything else is a damaged record.
             if (l_cpText[0] != '/')
                 return addError(node, kMsgComment);
-            field.setComment(l_cpText, l_uiLen, l_ePos);
+            setStoredComment(field, l_cpText, l_uiLen, l_ePos);
         }
         m_uiPos += l_uiLen;
     }
