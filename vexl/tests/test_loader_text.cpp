@@ -259,6 +259,19 @@ TEST(TextLoaderComments, ManyCommentsAfterOneValueStayLinear) {
     ASSERT_EQ(r.tRoot.getChildCount(), 1u);
 }
 
+TEST(TextLoaderComments, RefusedMemberAfterGrowthKeepsTheCommentTargetValid) {
+    // The ninth member makes the gathered members move, then is refused as a duplicate; the
+    // comment on its line is read while the load unwinds and must land on a live member.
+    std::string text = "{ \"r\" = {";
+    for (int i = 1; i <= 8; ++i)
+        text += " \"m" + std::to_string(i) + "\" = " + std::to_string(i) + ",";
+    text += " \"m1\" = 9 // same line\n }, \"s\" = 1 }";
+    const auto r = loadText(text);
+    EXPECT_FALSE(r.bResult);
+    EXPECT_NE(r.strMessage.find("This field not allow the duplication or a error occured"), std::string::npos)
+        << r.strMessage;
+}
+
 TEST(TextLoaderDepth, NineHundredNinetyNineLevelsLoadAThousandThrow) {
     auto nested = [](int n) { return std::string(size_t(n), '[') + "1" + std::string(size_t(n), ']'); };
     auto r = loadText(nested(999));
