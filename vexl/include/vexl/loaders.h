@@ -248,6 +248,8 @@ public:
 
     /// Loads a binary document into `root`; `password` must match the document's password
     /// block when it has one. On failure the message lists the errors located as "Offset %u".
+    /// Comments are kept as the record holds them, up to a first zero byte, a trailing line
+    /// feed included, so that a tree written and read back writes the same document.
     bool loadit(const char *data, unsigned int size, CFields &root, const char *password,
                 bool collectComments) override;
 
