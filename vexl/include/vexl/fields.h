@@ -352,8 +352,7 @@ public:
     ~CFields() {
         // Only children, an owned code list and comments need releasing: leaves with numbers,
         // booleans or borrowed text end here.
-        if ((((SLOTS_OWNING >> (m_ucSlots & 0x0Fu)) | (SLOTS_OWNING >> (m_ucSlots >> 4))) & 1u) != 0 ||
-            m_pComments != nullptr)
+        if (slotOwns(m_ucSlots & 0x0Fu) || slotOwns(m_ucSlots >> 4u) || m_pComments != nullptr)
             destroyParts();
     }
 
@@ -890,6 +889,7 @@ private:
     // Bit n set: a slot whose four bits are n holds something to release (a container, with or
     // without the ownership flag: 1, 2, 9, 10; an owned code list: 15).
     static constexpr uint32_t SLOTS_OWNING = 0x8606u;
+    static constexpr bool slotOwns(unsigned bits) noexcept { return ((SLOTS_OWNING >> bits) & 1u) != 0; }
     uint8_t actBits() const noexcept { return m_ucSlots & 0x0Fu; }
     uint8_t secBits() const noexcept { return m_ucSlots >> 4; }
     void setActBits(uint8_t bits) noexcept { m_ucSlots = uint8_t((m_ucSlots & 0xF0u) | (bits & 0x0Fu)); }

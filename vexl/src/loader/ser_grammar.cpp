@@ -1,8 +1,6 @@
 // The grammar of the text notation: one member per construct, building the tree on the way.
 
 #include <charconv>
-#include <cstddef>
-#include <functional>
 #include <system_error>
 
 #include "loader/number_decode.h"
@@ -375,27 +373,18 @@ CFields *CSerParser::addMember(uint32_t level, CFields &owner, const char *name,
                                unsigned int id) {
     m_rL.m_bAllowPEI = true;
     CFieldsVector *&members = m_vecMembers[level];
-    if (members->count() == members->capacity()) {
-        // The sequence is reused: grow it fast. Growing moves the members gathered so far, and
-        // the field a same-line comment belongs to may be one of them; it moves along, also
-        // when the addition below is refused and the load unwinds reading further comments.
-        CFields *const l_pOld = members->data();
-        CFields *&l_rComment = m_rL.m_pLastCommentField;
-        const std::less<const CFields *> l_before;
-        const bool l_bInside =
-            !l_before(l_rComment, l_pOld) && l_before(l_rComment, l_pOld + members->count());
-        const ptrdiff_t l_nAt = l_bInside ? l_rComment - l_pOld : 0;
+    if (members->count() == members->capacity()) // the sequence is reused: grow it fast
         CFieldsVector::reserve(members, members->capacity() < 8 ? 8 : members->capacity() * 2);
-        if (l_bInside)
-            l_rComment = members->data() + l_nAt;
-    }
     CFields *member = owner.isArray() ? &CFieldsVector::appendNull(members)
                                       : CFieldsVector::appendMember(members, owner, name, length, id,
                                                                     hasBit(LCBC_DUPLICATE_NAMES));
-    // The addition may have moved the earlier members: re-derive the field a same-line comment
-    // belongs to (the previous member, or the container for the first).
-    if (member != nullptr && m_rL.m_pLastCommentField != nullptr)
-        m_rL.m_pLastCommentField = members->count() >= 2 ? &(*members)[members->count() - 2] : &owner;
+    // Growing may have moved the earlier members, also when the addition is then refused and
+    // the load unwinds reading further comments: re-derive the field a same-line comment
+    // belongs to (the member before the new one, or the container for the first).
+    if (m_rL.m_pLastCommentField != nullptr) {
+        const uint32_t l_uBefore = members->count() - (member != nullptr ? 1u : 0u);
+        m_rL.m_pLastCommentField = l_uBefore != 0 ? &(*members)[l_uBefore - 1] : &owner;
+    }
     return member;
 }
 

@@ -44,7 +44,7 @@ inline uMultiValue makeValue() noexcept {
 void CFields::setScalar(E_ValueKind vk, E_DataType type, uMultiValue value) {
     if (checkedVK(vk) == VK_Actual) {
         // Only children and owned code lists need releasing; a fresh or scalar slot is overwritten.
-        if (((SLOTS_OWNING >> actBits()) & 1u) != 0)
+        if (slotOwns(actBits()))
             clearActual();
         m_uActValue = value;
         setActBits(uint8_t(type));
@@ -79,7 +79,7 @@ bool CFields::setValue(E_DataType type, E_ValueKind vk) {
         uMultiValue l_u = makeValue();
         if (type == DT_fields || type == DT_array)
             l_u.m_pFV = CFieldsVector::create(0);
-        if (((SLOTS_OWNING >> actBits()) & 1u) != 0)
+        if (slotOwns(actBits()))
             clearActual();
         m_uActValue = l_u;
         setActBits(uint8_t(type));
