@@ -346,6 +346,107 @@ TEST(TextLoaderBounds, NoPrefixOfADocumentReadsPastItsEnd) {
     EXPECT_TRUE(loadText(doc, kDefault | vexl::LCBC_UNICODE_UTF8).bResult);
 }
 
+// Members and elements whose values are plain scalars are read by a shortcut; a comment before
+// the value sends the same value through the general reading. Both must give the same tree,
+// offsets, result and errors (located 4 columns later behind the comment).
+TEST(TextLoaderPlainValues, ShortcutAndGeneralReadingAgree) {
+    const std::vector<std::string> values = {"0",
+                                             "-0",
+                                             "-",
+                                             "7",
+                                             "2147483647",
+                                             "2147483648",
+                                             "-2147483648",
+                                             "123456789012345678",
+                                             "1234567890123456789",
+                                             "-9223372036854775808",
+                                             "-9223372036854775809",
+                                             "18446744073709551616",
+                                             "1.5",
+                                             "-2.5E-3",
+                                             "1.",
+                                             "1e",
+                                             "1e+",
+                                             "1.5x",
+                                             "-.5",
+                                             "1e999",
+                                             "0012",
+                                             "\"\"",
+                                             "\"ab\"",
+                                             "\"a\\\"b\"",
+                                             "\"a\\qb\"",
+                                             "\"ab",
+                                             "\"a\\",
+                                             "true",
+                                             "tru",
+                                             "truex",
+                                             "false",
+                                             "fals",
+                                             "null",
+                                             "nul",
+                                             "x",
+                                             "",
+                                             " 7 ",
+                                             "\t\"s\"\n",
+                                             "{}",
+                                             "[]",
+                                             "[1,2]",
+                                             "(ACF2) \"xy\"",
+                                             "#5",
+                                             "\x01",
+                                             "=1"};
+    const std::vector<std::pair<std::string, std::string>> frames = {{"[", "]"},
+                                                                     {"[", ",1]"},
+                                                                     {"[1,", "]"},
+                                                                     {"{\"k\"=", "}"},
+                                                                     {"{\"k\"=", ",\"j\"=2}"},
+                                                                     {"{#3 \"k\"=", "}"},
+                                                                     {"[", " /*c*/ ]"},
+                                                                     {"{\"k\"=", "//c\n}"},
+                                                                     {"[", "1]"}};
+    // Columns after the insertion point move by the comment's 4 bytes.
+    auto unshift = [](const std::string &message, size_t column) {
+        std::string out;
+        size_t at = 0;
+        for (size_t p; (p = message.find("Column ", at)) != std::string::npos;) {
+            p += 7;
+            size_t e = p;
+            while (e < message.size() && std::isdigit(static_cast<unsigned char>(message[e])))
+                ++e;
+            const size_t c = std::stoul(message.substr(p, e - p));
+            out += message.substr(at, p - at) + std::to_string(c > column + 4 ? c - 4 : c);
+            at = e;
+        }
+        return out + message.substr(at);
+    };
+    for (const auto &[open, close] : frames)
+        for (const std::string &v : values) {
+            const std::string plain = open + v + close;
+            const std::string general = open + "/**/" + v + close;
+            SCOPED_TRACE(plain);
+            const auto a = loadText(plain, kDefault, false);
+            const auto b = loadText(general, kDefault, false);
+            ASSERT_EQ(a.bResult, b.bResult);
+            EXPECT_EQ(a.bStatus, b.bStatus);
+            EXPECT_EQ(a.strMessage, unshift(b.strMessage, open.size()));
+            EXPECT_EQ(vexl_test::dumpTree(a.tRoot), vexl_test::dumpTree(b.tRoot));
+            if (!a.bResult || a.tRoot.getChildCount() != b.tRoot.getChildCount())
+                continue;
+            for (unsigned i = 0; i < a.tRoot.getChildCount(); ++i) {
+                const vexl::CFields &x = a.tRoot.getChildAt(i), &y = b.tRoot.getChildAt(i);
+                const int shift = y.getOffsetStart() > int(open.size()) ? 4 : 0;
+                EXPECT_EQ(x.getOffsetStart(), y.getOffsetStart() - shift) << i;
+                EXPECT_EQ(x.getOffsetEnd(), y.getOffsetEnd() - (y.getOffsetEnd() > int(open.size()) ? 4 : 0))
+                    << i;
+            }
+            // Collecting comments takes the same shortcut; without comments the tree is the same.
+            if (close.find('/') == std::string::npos) {
+                EXPECT_EQ(vexl_test::dumpTree(loadText(plain, kDefault, true).tRoot),
+                          vexl_test::dumpTree(a.tRoot));
+            }
+        }
+}
+
 TEST(TextLoaderNumbers, FastConversionMatchesAtonInField) {
     // The loader converts well-formed numbers itself; results must equal atonInField's exactly
     // (type and bits) on random and edge-case tokens.

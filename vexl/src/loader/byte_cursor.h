@@ -68,6 +68,18 @@ public:
             ++p;
         m_pCur = p;
     }
+    /// Skips decimal digits, adding each to `value` (value * 10 + digit, wrapping past 64 bits),
+    /// and returns how many were skipped.
+    size_t skipDigitsInto(uint64_t &value) noexcept {
+        const char *p = m_pCur;
+        uint64_t v = value;
+        while (p < m_pEnd && isDigit(static_cast<unsigned char>(*p)))
+            v = v * 10 + unsigned(*p++ - '0');
+        value = v;
+        const size_t n = size_t(p - m_pCur);
+        m_pCur = p;
+        return n;
+    }
     /// When the next `n` bytes are `text`, moves past them and returns true; otherwise stays.
     bool match(const char *text, size_t n) noexcept {
         if (remaining() < n || std::memcmp(m_pCur, text, n) != 0)

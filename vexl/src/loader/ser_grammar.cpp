@@ -281,23 +281,25 @@ bool CSerParser::loadChildFields(const tToken &open) {
     if (m_rL.m_pLastCommentField != nullptr)
         m_rL.m_pLastCommentField = &fields;
     const CLevelGuard level(m_uiLevel, m_vecMembers);
-    tToken t = loadToken();
     for (;;) {
-        t = skipComments(t);
-        const tToken first = t;
+        tToken first;
         uint32_t id = 0;
-        if (t.eType == TT_id) {
-            id = readIdDigits(t.pBegin + 1, size_t(t.pEnd() - t.pBegin) - 1);
-            if (id == 0) {
-                addError(t, kMsgBadID);
-                return false;
-            }
-            t = skipComments(loadToken());
-        }
         const char *name = nullptr;
         size_t nameLength = 0;
-        if (loadMemberHead(t, false, name, nameLength) == E_Head::Error)
-            return false;
+        if (!readPlainName(first, name, nameLength)) {
+            tToken t = skipComments(loadToken());
+            first = t;
+            if (t.eType == TT_id) {
+                id = readIdDigits(t.pBegin + 1, size_t(t.pEnd() - t.pBegin) - 1);
+                if (id == 0) {
+                    addError(t, kMsgBadID);
+                    return false;
+                }
+                t = skipComments(loadToken());
+            }
+            if (loadMemberHead(t, false, name, nameLength) == E_Head::Error)
+                return false;
+        }
         // A longer name would be dropped by the tree, silently adding an unnamed member.
         CFields *member = nameLength > kMaxNameLength ? nullptr
                                                       : addMember(level.level(), fields, name,
@@ -306,15 +308,19 @@ bool CSerParser::loadChildFields(const tToken &open) {
             addError(first, kMsgRefused);
             return false;
         }
-        bool loaded;
-        {
-            CTopGuard onTop(m_pTop, member);
-            loaded = loadFieldInfo(false);
+        if (!plainScalarAllowed() || !readPlainScalar(*member)) {
+            bool loaded;
+            {
+                CTopGuard onTop(m_pTop, member);
+                loaded = loadFieldInfo(false);
+            }
+            if (!loaded)
+                return recover4Error(TT_fieldsClose);
         }
-        if (!loaded)
-            return recover4Error(TT_fieldsClose);
 
-        t = loadToken();
+        tToken t{m_cur.pos(), 0, readPlainSeparator('}'), false};
+        if (t.eType == TT_end)
+            t = loadToken();
         if (t.eType == TT_fieldsClose || t.eType == TT_comma || t.eType == TT_comment) {
             m_rL.m_bHasPEI = false;
             if (t.eType == TT_comment) {
@@ -328,7 +334,6 @@ bool CSerParser::loadChildFields(const tToken &open) {
                 CFieldsVector::moveAllInto(m_vecMembers[level.level()], fields);
                 return true;
             }
-            t = loadToken();
             continue;
         }
         return addErrorAndRecover(t, kMsgFieldsSeparator, TT_fieldsClose);
@@ -348,15 +353,19 @@ bool CSerParser::loadArray(const tToken &open) {
             addError(open, kMsgRefused);
             return false;
         }
-        bool loaded;
-        {
-            CTopGuard onTop(m_pTop, element);
-            loaded = loadFieldInfo(false);
+        if (!plainScalarAllowed() || !readPlainScalar(*element)) {
+            bool loaded;
+            {
+                CTopGuard onTop(m_pTop, element);
+                loaded = loadFieldInfo(false);
+            }
+            if (!loaded)
+                return recover4Error(TT_arrayClose);
         }
-        if (!loaded)
-            return recover4Error(TT_arrayClose);
 
-        const tToken t = skipComments(loadToken());
+        tToken t{m_cur.pos(), 0, readPlainSeparator(']'), false};
+        if (t.eType == TT_end)
+            t = skipComments(loadToken());
         if (t.eType == TT_arrayClose || t.eType == TT_comma) {
             m_rL.m_bHasPEI = false;
             if (t.eType == TT_arrayClose) {
@@ -386,6 +395,109 @@ CFields *CSerParser::addMember(uint32_t level, CFields &owner, const char *name,
         m_rL.m_pLastCommentField = l_uBefore != 0 ? &(*members)[l_uBefore - 1] : &owner;
     }
     return member;
+}
+
+// MARK: - Plain members
+
+bool CSerParser::readPlainName(tToken &first, const char *&name, size_t &nameLength) noexcept {
+    m_cur.skipBlanks();
+    const char *const begin = m_cur.pos();
+    if (m_cur.peek() != '"')
+        return false;
+    m_cur.advance();
+    bool escaped = false;
+    const char *const quote = m_cur.scanStringBody(escaped);
+    if (quote == nullptr || escaped) {
+        m_cur.setPos(begin);
+        return false;
+    }
+    m_cur.setPos(quote + 1);
+    const char *const assign = assignAfter();
+    if (assign == nullptr) {
+        m_cur.setPos(begin);
+        return false;
+    }
+    first = tToken{begin, static_cast<uint32_t>(quote + 1 - begin), TT_string, false};
+    name = begin + 1;
+    nameLength = size_t(quote - begin) - 1;
+    m_cur.setPos(assign + 1);
+    return true;
+}
+
+bool CSerParser::readPlainScalar(CFields &field) {
+    m_cur.skipBlanks();
+    tToken t{m_cur.pos(), 0, TT_number, false};
+    const int c = m_cur.peek();
+    switch (c) {
+    case '"': {
+        m_cur.advance();
+        bool escaped = false;
+        const char *const quote = m_cur.scanStringBody(escaped);
+        if (quote == nullptr || escaped) {
+            m_cur.setPos(t.pBegin);
+            return false;
+        }
+        m_cur.setPos(quote + 1);
+        field.setValue(t.pBegin + 1, static_cast<unsigned int>(quote - t.pBegin - 1));
+        break;
+    }
+    case '-':
+    case '0':
+    case '1':
+    case '2':
+    case '3':
+    case '4':
+    case '5':
+    case '6':
+    case '7':
+    case '8':
+    case '9': {
+        // The digits are converted while they are scanned; up to 18 of them cannot overflow.
+        m_cur.advance();
+        uint64_t value = c == '-' ? 0u : unsigned(c - '0');
+        const size_t digits = (c == '-' ? 0u : 1u) + m_cur.skipDigitsInto(value);
+        t.setEnd(m_cur.pos());
+        const int next = m_cur.peek();
+        if (next == '.' || next == 'e' || next == 'E') {
+            t.bFlag = true;
+            decodeNumber(t, field);
+        } else if (digits - 1u < 18u) {
+            if (c == '-')
+                field.setValue(static_cast<long long>(0 - value)); // two's complement of the magnitude
+            else if (value <= 2147483647u)
+                field.setValue(static_cast<long long>(value));
+            else
+                field.setValue(static_cast<unsigned long long>(value));
+        } else {
+            decodeNumberToken(t.pBegin, t.uLength, field);
+        }
+        break;
+    }
+    case 't':
+        if (!m_cur.match("true", 4))
+            return false;
+        field.setValue(true);
+        break;
+    case 'f':
+        if (!m_cur.match("false", 5))
+            return false;
+        field.setValue(false);
+        break;
+    case 'n':
+        if (!m_cur.match("null", 4))
+            return false;
+        field.setValue(DT_null);
+        break;
+    default:
+        return false;
+    }
+    field.setOffsetStart(offsetOf(t.pBegin));
+    field.setOffsetEnd(offsetOf(m_cur.pos())); // the end of the token
+    if (m_bCollect) {
+        m_rL.m_pLastValueEnd = m_cur.pos();
+        m_rL.m_pLastCommentField = &field;
+    }
+    return true;
 }
 
 // MARK: - Scalars

@@ -82,6 +82,34 @@ private:
     enum class E_Head { Value, Named, Error };
     E_Head loadMemberHead(const tToken &t, bool root, const char *&name, size_t &nameLength);
 
+    /// True when the next value may be read by `readPlainScalar`: below the depth limit, no
+    /// packet expression on the field, no comment waiting to be placed ahead of it.
+    bool plainScalarAllowed() const noexcept {
+        return m_rL.m_uiDepth < CLoader4SER::s_cnStackDepthLimit && !m_rL.m_bHasPEI &&
+               (!m_bCollect || m_rL.m_strComment.empty());
+    }
+    /// Reads the value of a member or element that is a plain scalar (a number, a string
+    /// without escapes, true, false or null) into `field`, exactly as `loadFieldInfo` would,
+    /// and returns true. Anything else (containers, escapes, comments, packet expressions,
+    /// errors) returns false with the cursor at the value, for `loadFieldInfo` to read.
+    bool readPlainScalar(CFields &field);
+    /// After a member or element: when the next token is "," or `closer` ("}" or "]"), reads
+    /// it with the effects `loadToken` has and returns its type; otherwise TT_end with nothing
+    /// read.
+    E_TokenType readPlainSeparator(char closer) noexcept {
+        m_cur.skipBlanks();
+        const int c = m_cur.peek();
+        if (c != ',' && c != closer)
+            return TT_end;
+        m_cur.advance();
+        m_rL.m_bAllowPEI = false;
+        return E_TokenType(kFirstByteClass[unsigned(c)]);
+    }
+    /// A member head that is a string without escapes followed by "=": moves past the "=",
+    /// sets `name`, `nameLength` and `first` (the name's token) and returns true. Otherwise
+    /// returns false with the cursor at the head, for the general reading.
+    bool readPlainName(tToken &first, const char *&name, size_t &nameLength) noexcept;
+
     bool allotUnescapeString(const tToken &t, CFields &field);
     bool unescapeInto(const tToken &t, std::string &out);
     /// Converts a number token into `field`; a token whose fraction was deferred is completed
