@@ -346,9 +346,9 @@ TEST(TextLoaderBounds, NoPrefixOfADocumentReadsPastItsEnd) {
     EXPECT_TRUE(loadText(doc, kDefault | vexl::LCBC_UNICODE_UTF8).bResult);
 }
 
-// Members and elements whose values are plain scalars are read by a shortcut; a comment before
-// the value sends the same value through the general reading. Both must give the same tree,
-// offsets, result and errors (located 4 columns later behind the comment).
+// Members and elements whose values start plainly (scalars, "{", "[") are read by a shortcut; a comment
+// before the value sends the same value through the general reading. Both must give the same tree, offsets,
+// result and errors (located 4 columns later behind the comment).
 TEST(TextLoaderPlainValues, ShortcutAndGeneralReadingAgree) {
     const std::vector<std::string> values = {"0",
                                              "-0",

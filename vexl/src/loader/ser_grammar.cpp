@@ -308,15 +308,14 @@ bool CSerParser::loadChildFields(const tToken &open) {
             addError(first, kMsgRefused);
             return false;
         }
-        if (!plainScalarAllowed() || !readPlainScalar(*member)) {
-            bool loaded;
-            {
-                CTopGuard onTop(m_pTop, member);
-                loaded = loadFieldInfo(false);
-            }
-            if (!loaded)
-                return recover4Error(TT_fieldsClose);
+        const E_Plain plain = plainValueAllowed() ? readPlainValue(*member) : E_Plain::NotPlain;
+        bool loaded = plain == E_Plain::Read;
+        if (plain == E_Plain::NotPlain) {
+            CTopGuard onTop(m_pTop, member);
+            loaded = loadFieldInfo(false);
         }
+        if (!loaded)
+            return recover4Error(TT_fieldsClose);
 
         tToken t{m_cur.pos(), 0, readPlainSeparator('}'), false};
         if (t.eType == TT_end)
@@ -353,15 +352,14 @@ bool CSerParser::loadArray(const tToken &open) {
             addError(open, kMsgRefused);
             return false;
         }
-        if (!plainScalarAllowed() || !readPlainScalar(*element)) {
-            bool loaded;
-            {
-                CTopGuard onTop(m_pTop, element);
-                loaded = loadFieldInfo(false);
-            }
-            if (!loaded)
-                return recover4Error(TT_arrayClose);
+        const E_Plain plain = plainValueAllowed() ? readPlainValue(*element) : E_Plain::NotPlain;
+        bool loaded = plain == E_Plain::Read;
+        if (plain == E_Plain::NotPlain) {
+            CTopGuard onTop(m_pTop, element);
+            loaded = loadFieldInfo(false);
         }
+        if (!loaded)
+            return recover4Error(TT_arrayClose);
 
         tToken t{m_cur.pos(), 0, readPlainSeparator(']'), false};
         if (t.eType == TT_end)
@@ -424,18 +422,40 @@ bool CSerParser::readPlainName(tToken &first, const char *&name, size_t &nameLen
     return true;
 }
 
-bool CSerParser::readPlainScalar(CFields &field) {
+CSerParser::E_Plain CSerParser::readPlainValue(CFields &field) {
     m_cur.skipBlanks();
     tToken t{m_cur.pos(), 0, TT_number, false};
     const int c = m_cur.peek();
     switch (c) {
+    case '{':
+    case '[': {
+        t.uLength = 1;
+        t.eType = E_TokenType(kFirstByteClass[unsigned(c)]);
+        m_cur.advance();
+        m_rL.m_bAllowPEI = false;
+        const CDepthGuard depth(m_rL.m_uiDepth);
+        bool loaded;
+        {
+            CTopGuard onTop(m_pTop, &field);
+            loaded = c == '{' ? loadChildFields(t) : loadArray(t);
+        }
+        if (!loaded)
+            return E_Plain::Failed;
+        // The offsets: the container's start was set when it opened.
+        field.setOffsetEnd(offsetOf(m_cur.pos()));
+        if (m_bCollect) {
+            m_rL.m_pLastValueEnd = m_cur.pos();
+            m_rL.m_pLastCommentField = &field;
+        }
+        return E_Plain::Read;
+    }
     case '"': {
         m_cur.advance();
         bool escaped = false;
         const char *const quote = m_cur.scanStringBody(escaped);
         if (quote == nullptr || escaped) {
             m_cur.setPos(t.pBegin);
-            return false;
+            return E_Plain::NotPlain;
         }
         m_cur.setPos(quote + 1);
         field.setValue(t.pBegin + 1, static_cast<unsigned int>(quote - t.pBegin - 1));
@@ -475,21 +495,21 @@ bool CSerParser::readPlainScalar(CFields &field) {
     }
     case 't':
         if (!m_cur.match("true", 4))
-            return false;
+            return E_Plain::NotPlain;
         field.setValue(true);
         break;
     case 'f':
         if (!m_cur.match("false", 5))
-            return false;
+            return E_Plain::NotPlain;
         field.setValue(false);
         break;
     case 'n':
         if (!m_cur.match("null", 4))
-            return false;
+            return E_Plain::NotPlain;
         field.setValue(DT_null);
         break;
     default:
-        return false;
+        return E_Plain::NotPlain;
     }
     field.setOffsetStart(offsetOf(t.pBegin));
     field.setOffsetEnd(offsetOf(m_cur.pos())); // the end of the token
@@ -497,7 +517,7 @@ bool CSerParser::readPlainScalar(CFields &field) {
         m_rL.m_pLastValueEnd = m_cur.pos();
         m_rL.m_pLastCommentField = &field;
     }
-    return true;
+    return E_Plain::Read;
 }
 
 // MARK: - Scalars

@@ -82,17 +82,20 @@ private:
     enum class E_Head { Value, Named, Error };
     E_Head loadMemberHead(const tToken &t, bool root, const char *&name, size_t &nameLength);
 
-    /// True when the next value may be read by `readPlainScalar`: below the depth limit, no
+    /// True when the next value may be read by `readPlainValue`: below the depth limit, no
     /// packet expression on the field, no comment waiting to be placed ahead of it.
-    bool plainScalarAllowed() const noexcept {
+    bool plainValueAllowed() const noexcept {
         return m_rL.m_uiDepth < CLoader4SER::s_cnStackDepthLimit && !m_rL.m_bHasPEI &&
                (!m_bCollect || m_rL.m_strComment.empty());
     }
-    /// Reads the value of a member or element that is a plain scalar (a number, a string
-    /// without escapes, true, false or null) into `field`, exactly as `loadFieldInfo` would,
-    /// and returns true. Anything else (containers, escapes, comments, packet expressions,
-    /// errors) returns false with the cursor at the value, for `loadFieldInfo` to read.
-    bool readPlainScalar(CFields &field);
+    /// How `readPlainValue` ended.
+    enum class E_Plain { Read, NotPlain, Failed };
+    /// Reads the value of a member or element that starts plainly (a number, a string without
+    /// escapes, true, false, null, "{" or "[") into `field`, exactly as `loadFieldInfo` would,
+    /// when `plainValueAllowed`: Read, or Failed when a container's reading failed (the error
+    /// is recorded). Anything else (escapes, comments, packet expressions, errors) is NotPlain,
+    /// with the cursor at the value for `loadFieldInfo` to read.
+    E_Plain readPlainValue(CFields &field);
     /// After a member or element: when the next token is "," or `closer` ("}" or "]"), reads
     /// it with the effects `loadToken` has and returns its type; otherwise TT_end with nothing
     /// read.
