@@ -270,6 +270,154 @@ bool CSerParser::loadRootFieldInfo(const tToken &first) {
     return true;
 }
 
+[[gnu::always_inline]] inline CFields *CSerParser::addMember(uint32_t level, CFields &owner, const char *name,
+                                                             unsigned int length, unsigned int id) {
+    m_rL.m_bAllowPEI = true;
+    CFieldsVector *&members = m_vecMembers[level];
+    if (members->count() == members->capacity()) // the sequence is reused: grow it fast
+        CFieldsVector::reserve(members, members->capacity() < 8 ? 8 : members->capacity() * 2);
+    CFields *member = owner.isArray() ? &CFieldsVector::appendNull(members)
+                                      : CFieldsVector::appendMember(members, owner, name, length, id,
+                                                                    hasBit(LCBC_DUPLICATE_NAMES));
+    // Growing may have moved the earlier members, also when the addition is then refused and
+    // the load unwinds reading further comments: re-derive the field a same-line comment
+    // belongs to (the member before the new one, or the container for the first).
+    if (m_rL.m_pLastCommentField != nullptr) {
+        const uint32_t l_uBefore = members->count() - (member != nullptr ? 1u : 0u);
+        m_rL.m_pLastCommentField = l_uBefore != 0 ? &(*members)[l_uBefore - 1] : &owner;
+    }
+    return member;
+}
+
+// MARK: - Plain members
+
+bool CSerParser::readPlainName(tToken &first, const char *&name, size_t &nameLength) noexcept {
+    m_cur.skipBlanks();
+    const char *const begin = m_cur.pos();
+    if (m_cur.peek() != '"')
+        return false;
+    m_cur.advance();
+    bool escaped = false;
+    const char *const quote = m_cur.scanStringBody(escaped);
+    if (quote == nullptr || escaped) {
+        m_cur.setPos(begin);
+        return false;
+    }
+    m_cur.setPos(quote + 1);
+    const char *const assign = assignAfter();
+    if (assign == nullptr) {
+        m_cur.setPos(begin);
+        return false;
+    }
+    first = tToken{begin, static_cast<uint32_t>(quote + 1 - begin), TT_string, false};
+    name = begin + 1;
+    nameLength = size_t(quote - begin) - 1;
+    m_cur.setPos(assign + 1);
+    return true;
+}
+
+CSerParser::E_Plain CSerParser::readPlainContainer(CFields &field) {
+    const int c = m_cur.peek();
+    const tToken t{m_cur.pos(), 1, E_TokenType(kFirstByteClass[unsigned(c)]), false};
+    m_cur.advance();
+    m_rL.m_bAllowPEI = false;
+    const CDepthGuard depth(m_rL.m_uiDepth);
+    bool loaded;
+    {
+        CTopGuard onTop(m_pTop, &field);
+        loaded = c == '{' ? loadChildFields(t) : loadArray(t);
+    }
+    if (!loaded)
+        return E_Plain::Failed;
+    // The offsets: the container's start was set when it opened.
+    field.setOffsetEnd(offsetOf(m_cur.pos()));
+    if (m_bCollect) {
+        m_rL.m_pLastValueEnd = m_cur.pos();
+        m_rL.m_pLastCommentField = &field;
+    }
+    return E_Plain::Read;
+}
+
+// Inlined into the two member loops: most values are scalars.
+[[gnu::always_inline]] inline CSerParser::E_Plain CSerParser::readPlainValue(CFields &field) {
+    m_cur.skipBlanks();
+    tToken t{m_cur.pos(), 0, TT_number, false};
+    const int c = m_cur.peek();
+    switch (c) {
+    case '{':
+    case '[':
+        return readPlainContainer(field);
+    case '"': {
+        m_cur.advance();
+        bool escaped = false;
+        const char *const quote = m_cur.scanStringBody(escaped);
+        if (quote == nullptr || escaped) {
+            m_cur.setPos(t.pBegin);
+            return E_Plain::NotPlain;
+        }
+        m_cur.setPos(quote + 1);
+        field.setValue(t.pBegin + 1, static_cast<unsigned int>(quote - t.pBegin - 1));
+        break;
+    }
+    case '-':
+    case '0':
+    case '1':
+    case '2':
+    case '3':
+    case '4':
+    case '5':
+    case '6':
+    case '7':
+    case '8':
+    case '9': {
+        // The digits are converted while they are scanned; up to 18 of them cannot overflow.
+        m_cur.advance();
+        uint64_t value = c == '-' ? 0u : unsigned(c - '0');
+        const size_t digits = (c == '-' ? 0u : 1u) + m_cur.skipDigitsInto(value);
+        t.setEnd(m_cur.pos());
+        const int next = m_cur.peek();
+        if (next == '.' || next == 'e' || next == 'E') {
+            t.bFlag = true;
+            decodeNumber(t, field);
+        } else if (digits - 1u < 18u) {
+            if (c == '-')
+                field.setValue(static_cast<long long>(0 - value)); // two's complement of the magnitude
+            else if (value <= 2147483647u)
+                field.setValue(static_cast<long long>(value));
+            else
+                field.setValue(static_cast<unsigned long long>(value));
+        } else {
+            decodeNumberToken(t.pBegin, t.uLength, field);
+        }
+        break;
+    }
+    case 't':
+        if (!m_cur.match("true", 4))
+            return E_Plain::NotPlain;
+        field.setValue(true);
+        break;
+    case 'f':
+        if (!m_cur.match("false", 5))
+            return E_Plain::NotPlain;
+        field.setValue(false);
+        break;
+    case 'n':
+        if (!m_cur.match("null", 4))
+            return E_Plain::NotPlain;
+        field.setValue(DT_null);
+        break;
+    default:
+        return E_Plain::NotPlain;
+    }
+    field.setOffsetStart(offsetOf(t.pBegin));
+    field.setOffsetEnd(offsetOf(m_cur.pos())); // the end of the token
+    if (m_bCollect) {
+        m_rL.m_pLastValueEnd = m_cur.pos();
+        m_rL.m_pLastCommentField = &field;
+    }
+    return E_Plain::Read;
+}
+
 // fields = "{" member { "," member } "}"
 // member = { comment } [ "#" digits { comment } ] head value { comment }
 bool CSerParser::loadChildFields(const tToken &open) {
@@ -374,150 +522,6 @@ bool CSerParser::loadArray(const tToken &open) {
         }
         return addErrorAndRecover(t, kMsgArraySeparator, TT_arrayClose);
     }
-}
-
-CFields *CSerParser::addMember(uint32_t level, CFields &owner, const char *name, unsigned int length,
-                               unsigned int id) {
-    m_rL.m_bAllowPEI = true;
-    CFieldsVector *&members = m_vecMembers[level];
-    if (members->count() == members->capacity()) // the sequence is reused: grow it fast
-        CFieldsVector::reserve(members, members->capacity() < 8 ? 8 : members->capacity() * 2);
-    CFields *member = owner.isArray() ? &CFieldsVector::appendNull(members)
-                                      : CFieldsVector::appendMember(members, owner, name, length, id,
-                                                                    hasBit(LCBC_DUPLICATE_NAMES));
-    // Growing may have moved the earlier members, also when the addition is then refused and
-    // the load unwinds reading further comments: re-derive the field a same-line comment
-    // belongs to (the member before the new one, or the container for the first).
-    if (m_rL.m_pLastCommentField != nullptr) {
-        const uint32_t l_uBefore = members->count() - (member != nullptr ? 1u : 0u);
-        m_rL.m_pLastCommentField = l_uBefore != 0 ? &(*members)[l_uBefore - 1] : &owner;
-    }
-    return member;
-}
-
-// MARK: - Plain members
-
-bool CSerParser::readPlainName(tToken &first, const char *&name, size_t &nameLength) noexcept {
-    m_cur.skipBlanks();
-    const char *const begin = m_cur.pos();
-    if (m_cur.peek() != '"')
-        return false;
-    m_cur.advance();
-    bool escaped = false;
-    const char *const quote = m_cur.scanStringBody(escaped);
-    if (quote == nullptr || escaped) {
-        m_cur.setPos(begin);
-        return false;
-    }
-    m_cur.setPos(quote + 1);
-    const char *const assign = assignAfter();
-    if (assign == nullptr) {
-        m_cur.setPos(begin);
-        return false;
-    }
-    first = tToken{begin, static_cast<uint32_t>(quote + 1 - begin), TT_string, false};
-    name = begin + 1;
-    nameLength = size_t(quote - begin) - 1;
-    m_cur.setPos(assign + 1);
-    return true;
-}
-
-CSerParser::E_Plain CSerParser::readPlainValue(CFields &field) {
-    m_cur.skipBlanks();
-    tToken t{m_cur.pos(), 0, TT_number, false};
-    const int c = m_cur.peek();
-    switch (c) {
-    case '{':
-    case '[': {
-        t.uLength = 1;
-        t.eType = E_TokenType(kFirstByteClass[unsigned(c)]);
-        m_cur.advance();
-        m_rL.m_bAllowPEI = false;
-        const CDepthGuard depth(m_rL.m_uiDepth);
-        bool loaded;
-        {
-            CTopGuard onTop(m_pTop, &field);
-            loaded = c == '{' ? loadChildFields(t) : loadArray(t);
-        }
-        if (!loaded)
-            return E_Plain::Failed;
-        // The offsets: the container's start was set when it opened.
-        field.setOffsetEnd(offsetOf(m_cur.pos()));
-        if (m_bCollect) {
-            m_rL.m_pLastValueEnd = m_cur.pos();
-            m_rL.m_pLastCommentField = &field;
-        }
-        return E_Plain::Read;
-    }
-    case '"': {
-        m_cur.advance();
-        bool escaped = false;
-        const char *const quote = m_cur.scanStringBody(escaped);
-        if (quote == nullptr || escaped) {
-            m_cur.setPos(t.pBegin);
-            return E_Plain::NotPlain;
-        }
-        m_cur.setPos(quote + 1);
-        field.setValue(t.pBegin + 1, static_cast<unsigned int>(quote - t.pBegin - 1));
-        break;
-    }
-    case '-':
-    case '0':
-    case '1':
-    case '2':
-    case '3':
-    case '4':
-    case '5':
-    case '6':
-    case '7':
-    case '8':
-    case '9': {
-        // The digits are converted while they are scanned; up to 18 of them cannot overflow.
-        m_cur.advance();
-        uint64_t value = c == '-' ? 0u : unsigned(c - '0');
-        const size_t digits = (c == '-' ? 0u : 1u) + m_cur.skipDigitsInto(value);
-        t.setEnd(m_cur.pos());
-        const int next = m_cur.peek();
-        if (next == '.' || next == 'e' || next == 'E') {
-            t.bFlag = true;
-            decodeNumber(t, field);
-        } else if (digits - 1u < 18u) {
-            if (c == '-')
-                field.setValue(static_cast<long long>(0 - value)); // two's complement of the magnitude
-            else if (value <= 2147483647u)
-                field.setValue(static_cast<long long>(value));
-            else
-                field.setValue(static_cast<unsigned long long>(value));
-        } else {
-            decodeNumberToken(t.pBegin, t.uLength, field);
-        }
-        break;
-    }
-    case 't':
-        if (!m_cur.match("true", 4))
-            return E_Plain::NotPlain;
-        field.setValue(true);
-        break;
-    case 'f':
-        if (!m_cur.match("false", 5))
-            return E_Plain::NotPlain;
-        field.setValue(false);
-        break;
-    case 'n':
-        if (!m_cur.match("null", 4))
-            return E_Plain::NotPlain;
-        field.setValue(DT_null);
-        break;
-    default:
-        return E_Plain::NotPlain;
-    }
-    field.setOffsetStart(offsetOf(t.pBegin));
-    field.setOffsetEnd(offsetOf(m_cur.pos())); // the end of the token
-    if (m_bCollect) {
-        m_rL.m_pLastValueEnd = m_cur.pos();
-        m_rL.m_pLastCommentField = &field;
-    }
-    return E_Plain::Read;
 }
 
 // MARK: - Scalars

@@ -96,6 +96,8 @@ private:
     /// is recorded). Anything else (escapes, comments, packet expressions, errors) is NotPlain,
     /// with the cursor at the value for `loadFieldInfo` to read.
     E_Plain readPlainValue(CFields &field);
+    /// `readPlainValue` for a "{" or "[" at the cursor.
+    E_Plain readPlainContainer(CFields &field);
     /// After a member or element: when the next token is "," or `closer` ("}" or "]"), reads
     /// it with the effects `loadToken` has and returns its type; otherwise TT_end with nothing
     /// read.
