@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <system_error>
+#include <type_traits>
 
 #include "loader/number_decode.h"
 #include "loader/pei_decode.h"
@@ -57,6 +58,21 @@ private:
     uint32_t &m_rLevel;
     const uint32_t m_uiLevel;
 };
+
+// Stores a scalar as `field`'s actual value, as `CFields::setValue` does for its type.
+template <typename T> inline void setScalar(CFields &field, E_DataType type, T value) noexcept {
+    uMultiValue u;
+    u.m_ullValue = 0;
+    if constexpr (std::is_same_v<T, bool>)
+        u.m_bValue = value;
+    else if constexpr (std::is_same_v<T, double>)
+        u.m_dValue = value;
+    else if constexpr (std::is_same_v<T, long long>)
+        u.m_llValue = value;
+    else
+        u.m_ullValue = value;
+    CFieldsVector::setActualScalar(field, type, u);
+}
 
 // Makes a member the field being read while its value is read.
 class CTopGuard {
@@ -381,11 +397,12 @@ CSerParser::E_Plain CSerParser::readPlainContainer(CFields &field) {
             decodeNumber(t, field);
         } else if (digits - 1u < 18u) {
             if (c == '-')
-                field.setValue(static_cast<long long>(0 - value)); // two's complement of the magnitude
+                setScalar(field, DT_sint,
+                          static_cast<long long>(0 - value)); // two's complement of the magnitude
             else if (value <= 2147483647u)
-                field.setValue(static_cast<long long>(value));
+                setScalar(field, DT_sint, static_cast<long long>(value));
             else
-                field.setValue(static_cast<unsigned long long>(value));
+                setScalar(field, DT_uint, value);
         } else {
             decodeNumberToken(t.pBegin, t.uLength, field);
         }
@@ -394,17 +411,17 @@ CSerParser::E_Plain CSerParser::readPlainContainer(CFields &field) {
     case 't':
         if (!m_cur.match("true", 4))
             return E_Plain::NotPlain;
-        field.setValue(true);
+        setScalar(field, DT_bool, true);
         break;
     case 'f':
         if (!m_cur.match("false", 5))
             return E_Plain::NotPlain;
-        field.setValue(false);
+        setScalar(field, DT_bool, false);
         break;
     case 'n':
         if (!m_cur.match("null", 4))
             return E_Plain::NotPlain;
-        field.setValue(DT_null);
+        setScalar(field, DT_null, uint64_t(0));
         break;
     default:
         return E_Plain::NotPlain;
@@ -422,7 +439,7 @@ CSerParser::E_Plain CSerParser::readPlainContainer(CFields &field) {
 // member = { comment } [ "#" digits { comment } ] head value { comment }
 bool CSerParser::loadChildFields(const tToken &open) {
     CFields &fields = top();
-    fields.setValue(DT_fields);
+    CFieldsVector::setActualContainer(fields, DT_fields);
     fields.setOffsetStart(offsetOf(open.pBegin));
     // A comment on the line of "{" belongs to this fields, as one after "[" belongs to its array
     // (there the first element is added before the comment is read).
@@ -490,7 +507,7 @@ bool CSerParser::loadChildFields(const tToken &open) {
 // array = "[" value { { comment } "," value } { comment } "]"
 bool CSerParser::loadArray(const tToken &open) {
     CFields &array = top();
-    array.setValue(DT_array);
+    CFieldsVector::setActualContainer(array, DT_array);
     array.setOffsetStart(offsetOf(open.pBegin));
     const CLevelGuard level(m_uiLevel, m_vecMembers);
     m_cur.skipBlanks();
@@ -564,7 +581,7 @@ void CSerParser::decodeNumber(tToken &t, CFields &field) {
         if (r.ec == std::errc() && r.ptr > t.pEnd() && !continuesNumber(r.ptr)) {
             m_cur.setPos(r.ptr);
             t.setEnd(r.ptr);
-            field.setValue(value);
+            setScalar(field, DT_double, value);
             return;
         }
         scanNumberRest(m_cur);

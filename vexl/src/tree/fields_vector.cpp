@@ -294,10 +294,17 @@ CFields *CFieldsVector::appendMember(CFieldsVector *&seq, const CFields &owner, 
         }
     }
     CFields &l_child = appendNull(seq);
-    // A new child: no index sees it yet. A long name is made at its final size, like the block
-    // its member will move to, so it is carved too.
-    if (length >= 1 && length <= CAllotString::MAX_LENGTH)
+    // A new child: no index sees it yet. A short name goes straight into its empty holder; a
+    // long one is made at its final size, like the block its member will move to, so it is
+    // carved.
+    if (length >= 1 && length <= CAllotString::INLINE_MAX) {
+        CAllotString &l_tName = l_child.m_tName;
+        for (uint32_t i = 0; i < length; ++i)
+            l_tName.m_aucRaw[i] = static_cast<unsigned char>(name[i]);
+        l_tName.m_uiSAI = (length << 2) | uint32_t(DP_Duplicate) | CAllotString::SAI_INLINE;
+    } else if (length > CAllotString::INLINE_MAX && length <= CAllotString::MAX_LENGTH) {
         l_child.m_tName.setCarvedCopy(name, length);
+    }
     if (l_bID) {
         l_child.m_uiID = id;
         seq->noteAppendedID(id, bumpIdEpoch());
@@ -334,11 +341,16 @@ void CFieldsVector::moveAllInto(CFieldsVector *&from, CFields &owner) {
     }
     l_pNew->uCount = l_uCount;
     from->uCount = 0;
-    from->dropNameIndex();
-    delete from->idCache();
-    from->pIdCache = nullptr;
-    destroy(owner.m_uActValue.m_pFV);
+    if (from->pNameIndex != nullptr)
+        from->dropNameIndex();
+    if (from->pIdCache != nullptr) {
+        delete from->idCache();
+        from->pIdCache = nullptr;
+    }
+    CFieldsVector *const l_pOld = owner.m_uActValue.m_pFV;
     owner.m_uActValue.m_pFV = l_pNew;
+    if (l_pOld != nullptr && l_pOld->uCapacity != 0) // not the shared empty sequence
+        destroy(l_pOld);
 }
 
 void CFieldsVector::removeAt(uint32_t index) noexcept {

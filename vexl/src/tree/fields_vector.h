@@ -102,6 +102,23 @@ public:
     static void moveAllInto(CFieldsVector *&from, CFields &owner);
     static constexpr uint32_t HANDOVER_COUNT = 512;
 
+    /// Stores `value` of the scalar `type` (not a code list) as `node`'s actual value, exactly
+    /// as `CFields::setValue` does; inline for the loaders, which set one per value.
+    static void setActualScalar(CFields &node, E_DataType type, uMultiValue value) noexcept {
+        if (CFields::slotOwns(node.actBits()))
+            node.clearActual();
+        node.m_uActValue = value;
+        node.setActBits(uint8_t(type));
+    }
+    /// Makes `node`'s actual value an empty `DT_fields` or `DT_array`, exactly as
+    /// `CFields::setValue(type)` does.
+    static void setActualContainer(CFields &node, E_DataType type) noexcept {
+        if (CFields::slotOwns(node.actBits()))
+            node.clearActual();
+        node.m_uActValue.m_pFV = &s_tEmpty;
+        node.setActBits(uint8_t(type));
+    }
+
     /// Index of the first child named `name` (exactly `length` bytes), or -1.
     int findName(const char *name, uint32_t length) const;
     /// False when no node below the owner of this sequence has `id` (the owner itself is not
