@@ -190,6 +190,24 @@ TEST(SaverTextFormat, SpecialDoublesAndIntegersMatchToString) {
         if (digits < 20)
             power *= 10;
     }
+    // Random values of every length, inner zeros included.
+    std::mt19937_64 rng(7);
+    for (int i = 0; i < 20000; ++i) {
+        const unsigned long long v = rng() >> (rng() % 64);
+        std::string text;
+        detail::appendUint(text, v);
+        ASSERT_EQ(text, std::to_string(v));
+        const long long w = static_cast<long long>(rng()) >> (rng() % 64);
+        text.clear();
+        detail::appendSint(text, w);
+        ASSERT_EQ(text, std::to_string(w));
+    }
+    for (unsigned long long v :
+         {100000000ULL, 100000001ULL, 1000000000000000000ULL, 10000000000000000001ULL}) {
+        std::string text;
+        detail::appendUint(text, v);
+        EXPECT_EQ(text, std::to_string(v));
+    }
 }
 
 TEST(SaverTextFormat, QuotedStringsMatchToQuotedEscapeStringForEveryByte) {

@@ -89,15 +89,23 @@ inline unsigned digitCount(unsigned long long value) {
 }
 
 // Writes the decimal digits of `value` at `p` (24 bytes of room); returns the end. The length
-// is known first, so the digits go straight to their place, two at a time from the end (32-bit
-// arithmetic below 2^32); nothing written is read back.
+// is known first, so the digits go straight to their place from the end (32-bit arithmetic
+// below 10^8); nothing written is read back.
 inline char *putUnsigned(char *p, unsigned long long value) {
     char *const l_pEnd = p + digitCount(value);
     char *q = l_pEnd;
-    while (value >= 4294967296ull) {
-        q -= 2;
-        std::memcpy(q, s_acDigitPairs + 2 * (value % 100), 2);
-        value /= 100;
+    // Eight digits at a time from the end: two halves of four, then four pairs that do not
+    // wait for one another.
+    while (value >= 100000000ull) {
+        const unsigned long long l_ullHigh = value / 100000000ull;
+        const uint32_t l_uLow = uint32_t(value - l_ullHigh * 100000000ull);
+        const uint32_t l_uA = l_uLow / 10000, l_uB = l_uLow % 10000;
+        q -= 8;
+        std::memcpy(q, s_acDigitPairs + 2 * (l_uA / 100), 2);
+        std::memcpy(q + 2, s_acDigitPairs + 2 * (l_uA % 100), 2);
+        std::memcpy(q + 4, s_acDigitPairs + 2 * (l_uB / 100), 2);
+        std::memcpy(q + 6, s_acDigitPairs + 2 * (l_uB % 100), 2);
+        value = l_ullHigh;
     }
     uint32_t v = uint32_t(value);
     while (v >= 100) {
