@@ -109,6 +109,41 @@ bool CSerParser::loadDocument() {
     return result;
 }
 
+// True when the byte at `p` (within the text) could continue a number token.
+inline bool CSerParser::continuesNumber(const char *p) const noexcept {
+    if (p >= m_cur.end())
+        return false;
+    const char c = *p;
+    return isDigit(static_cast<unsigned char>(c)) || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-';
+}
+
+// Inlined where values are read: most numbers of a document take the first branch.
+[[gnu::always_inline]] inline void CSerParser::decodeNumber(tToken &t, CFields &field) {
+    if (t.bFlag) {
+        // The fraction or exponent is still to be read. A conversion that stops where no more
+        // number bytes follow has read exactly the token the grammar would have (which never
+        // stops earlier), and gives the value the whole token gives.
+        double value = 0.0;
+        const std::from_chars_result r =
+            std::from_chars(t.pBegin, m_cur.end(), value, std::chars_format::general);
+        if (r.ec == std::errc() && r.ptr > t.pEnd() && !continuesNumber(r.ptr)) {
+            m_cur.setPos(r.ptr);
+            t.setEnd(r.ptr);
+            setScalar(field, DT_double, value);
+            return;
+        }
+        decodeOddNumber(t, field);
+        return;
+    }
+    decodeNumberToken(t.pBegin, size_t(t.pEnd() - t.pBegin), field);
+}
+
+void CSerParser::decodeOddNumber(tToken &t, CFields &field) {
+    scanNumberRest(m_cur);
+    t.setEnd(m_cur.pos());
+    decodeNumberToken(t.pBegin, size_t(t.pEnd() - t.pBegin), field);
+}
+
 // value = [ packet-expression ] ( fields | array | string | number | "true" | "false" | "null" )
 // In root position a root head may come first; with LCBC_MISSING_NULL a "}", "]" or "," where the
 // value should start gives a null value (the terminator is left for the caller).
@@ -543,14 +578,6 @@ bool CSerParser::loadArray(const tToken &open) {
 
 // MARK: - Scalars
 
-// True when the byte at `p` (within the text) could continue a number token.
-bool CSerParser::continuesNumber(const char *p) const noexcept {
-    if (p >= m_cur.end())
-        return false;
-    const char c = *p;
-    return isDigit(static_cast<unsigned char>(c)) || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-';
-}
-
 bool CSerParser::unescapeInto(const tToken &t, std::string &out) {
     tUnescapeError error{};
     if (unescapeStringBody(t.pBegin + 1, t.pEnd() - 1, hasBit(LCBC_UNICODE_UTF8), out, error))
@@ -568,26 +595,6 @@ bool CSerParser::allotUnescapeString(const tToken &t, CFields &field) {
         return false;
     field.setValue(m_strValue.data(), static_cast<unsigned int>(m_strValue.size()));
     return true;
-}
-
-void CSerParser::decodeNumber(tToken &t, CFields &field) {
-    if (t.bFlag) {
-        // The fraction or exponent is still to be read. A conversion that stops where no more
-        // number bytes follow has read exactly the token the grammar would have (which never
-        // stops earlier), and gives the value the whole token gives.
-        double value = 0.0;
-        const std::from_chars_result r =
-            std::from_chars(t.pBegin, m_cur.end(), value, std::chars_format::general);
-        if (r.ec == std::errc() && r.ptr > t.pEnd() && !continuesNumber(r.ptr)) {
-            m_cur.setPos(r.ptr);
-            t.setEnd(r.ptr);
-            setScalar(field, DT_double, value);
-            return;
-        }
-        scanNumberRest(m_cur);
-        t.setEnd(m_cur.pos());
-    }
-    decodeNumberToken(t.pBegin, size_t(t.pEnd() - t.pBegin), field);
 }
 
 void CSerParser::numberName(const tToken &t, std::string &out) {

@@ -120,6 +120,8 @@ private:
     /// Converts a number token into `field`; a token whose fraction was deferred is completed
     /// first (`t` and the cursor then end after it).
     void decodeNumber(tToken &t, CFields &field);
+    /// The rest of `decodeNumber` for a fraction or exponent the fast conversion did not take.
+    void decodeOddNumber(tToken &t, CFields &field);
     void numberName(const tToken &t, std::string &out);
     bool continuesNumber(const char *p) const noexcept;
     void finishScalar(CFields &field, const char *begin, const char *end);
