@@ -244,12 +244,11 @@ void CFieldsVector::grow(CFieldsVector *&seq, uint32_t minCapacity, bool exact) 
     l_pNew->pNameIndex = seq->pNameIndex;
     l_pNew->pIdCache = seq->pIdCache;
     l_pNew->pReserved = l_pChunk;
-    CFields *l_pFrom = seq->data();
-    CFields *l_pTo = l_pNew->data();
-    for (uint32_t i = 0; i < seq->uCount; ++i) {
-        new (&l_pTo[i]) CFields(std::move(l_pFrom[i]));
-        l_pFrom[i].~CFields();
-    }
+    // Nodes relocate by copying their bytes (see moveAllInto); the old block is released
+    // without destroying them.
+    if (seq->uCount != 0)
+        std::memcpy(static_cast<void *>(l_pNew->data()), static_cast<const void *>(seq->data()),
+                    size_t(seq->uCount) * sizeof(CFields));
     if (seq->uCapacity != 0) { // not the shared empty sequence
         l_pChunk = seq->pReserved;
         seq->~CFieldsVector();
