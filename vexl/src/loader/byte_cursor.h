@@ -128,8 +128,8 @@ public:
     /// quote, or null when the text ends first (a backslash makes the next byte part of the
     /// string whatever it is). `escaped` tells whether the body holds a backslash.
     ///
-    /// Sixteen bytes (with SSE2) or eight are tested at a time for '"' or '\\' while as many
-    /// remain (never past the end); each byte is looked at once.
+    /// Sixteen bytes (with SSE2, else eight) are tested at a time for '"' or '\\' while as many
+    /// remain (never past the end), then single bytes; each byte is looked at once.
     const char *scanStringBody(bool &escaped) const noexcept {
         escaped = false;
         const char *p = m_pCur;
@@ -161,7 +161,7 @@ private:
                 return p + std::countr_zero(hit);
             p += 16;
         }
-#endif
+#else
         if constexpr (std::endian::native == std::endian::little) {
             constexpr uint64_t ones = 0x0101010101010101u;
             constexpr uint64_t highs = 0x8080808080808080u;
@@ -177,6 +177,7 @@ private:
                 p += 8;
             }
         }
+#endif
         for (; p < m_pEnd; ++p)
             if (*p == '"' || *p == '\\')
                 return p;
