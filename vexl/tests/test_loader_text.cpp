@@ -447,6 +447,27 @@ TEST(TextLoaderPlainValues, ShortcutAndGeneralReadingAgree) {
         }
 }
 
+TEST(TextLoaderPlainValues, NamesOfEveryShortLengthAreKeptExactly) {
+    // Short names are copied into their holder in pieces that overlap; every length must come
+    // out whole, with nothing of the neighbouring text.
+    std::string text = "{";
+    std::vector<std::string> names;
+    for (size_t n = 1; n <= 20; ++n) {
+        std::string name;
+        for (size_t i = 0; i < n; ++i)
+            name += char('a' + (i * 7 + n) % 26);
+        names.push_back(name);
+        text += (n > 1 ? ",\"" : "\"") + name + "\"=" + std::to_string(n);
+    }
+    const auto r = loadText(text + "}");
+    ASSERT_TRUE(r.bResult) << r.strMessage;
+    ASSERT_EQ(r.tRoot.getChildCount(), names.size());
+    for (unsigned i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(std::string(r.tRoot.getChildAt(i).getName(), r.tRoot.getChildAt(i).getNameLen()), names[i]);
+        EXPECT_EQ(std::strlen(r.tRoot.getChildAt(i).getName()), names[i].size());
+    }
+}
+
 TEST(TextLoaderNumbers, FastConversionMatchesAtonInField) {
     // The loader converts well-formed numbers itself; results must equal atonInField's exactly
     // (type and bits) on random and edge-case tokens.

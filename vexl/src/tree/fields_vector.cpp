@@ -298,8 +298,19 @@ CFields *CFieldsVector::appendMember(CFieldsVector *&seq, const CFields &owner, 
     // carved.
     if (length >= 1 && length <= CAllotString::INLINE_MAX) {
         CAllotString &l_tName = l_child.m_tName;
-        for (uint32_t i = 0; i < length; ++i)
-            l_tName.m_aucRaw[i] = static_cast<unsigned char>(name[i]);
+        // Two overlapping fixed-size copies cover any length, reading only the name's bytes.
+        unsigned char *const l_pTo = l_tName.m_aucRaw;
+        if (length >= 8) {
+            std::memcpy(l_pTo, name, 8);
+            std::memcpy(l_pTo + length - 8, name + length - 8, 8);
+        } else if (length >= 4) {
+            std::memcpy(l_pTo, name, 4);
+            std::memcpy(l_pTo + length - 4, name + length - 4, 4);
+        } else {
+            l_pTo[0] = static_cast<unsigned char>(name[0]);
+            l_pTo[length / 2] = static_cast<unsigned char>(name[length / 2]);
+            l_pTo[length - 1] = static_cast<unsigned char>(name[length - 1]);
+        }
         l_tName.m_uiSAI = (length << 2) | uint32_t(DP_Duplicate) | CAllotString::SAI_INLINE;
     } else if (length > CAllotString::INLINE_MAX && length <= CAllotString::MAX_LENGTH) {
         l_child.m_tName.setCarvedCopy(name, length);
