@@ -39,12 +39,7 @@ void decodeNumberToken(const char *text, size_t length, CFields &field) {
             }
         }
         if (fits) {
-            if (negative)
-                field.setValue(static_cast<long long>(0 - value)); // two's complement of the magnitude
-            else if (value <= 2147483647u)
-                field.setValue(static_cast<long long>(value));
-            else
-                field.setValue(static_cast<unsigned long long>(value));
+            storeDecimalInteger(field, negative, value);
             return;
         }
     }

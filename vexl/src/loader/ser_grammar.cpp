@@ -431,13 +431,7 @@ CSerParser::E_Plain CSerParser::readPlainContainer(CFields &field) {
             t.bFlag = true;
             decodeNumber(t, field);
         } else if (digits - 1u < 18u) {
-            if (c == '-')
-                setScalar(field, DT_sint,
-                          static_cast<long long>(0 - value)); // two's complement of the magnitude
-            else if (value <= 2147483647u)
-                setScalar(field, DT_sint, static_cast<long long>(value));
-            else
-                setScalar(field, DT_uint, value);
+            storeDecimalInteger(field, c == '-', value);
         } else {
             decodeNumberToken(t.pBegin, t.uLength, field);
         }

@@ -99,8 +99,8 @@ private:
     /// `readPlainValue` for a "{" or "[" at the cursor.
     E_Plain readPlainContainer(CFields &field);
     /// After a member or element: when the next token is "," or `closer` ("}" or "]"), reads
-    /// it with the effects `loadToken` has and returns its type; otherwise TT_end with nothing
-    /// read.
+    /// it with the effects `loadToken` has and returns its type; otherwise TT_end with only
+    /// blanks read.
     E_TokenType readPlainSeparator(char closer) noexcept {
         m_cur.skipBlanks();
         const int c = m_cur.peek();
