@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "test_fields_support.h"
+#include "tree/block_pool.h"
 #include "vexl/fields.h"
 
 using namespace vexl;
@@ -353,4 +354,47 @@ TEST(FieldsChildren, TreesMoveBetweenThreads) {
     for (std::thread &th : threads)
         th.join();
     EXPECT_EQ(more->getChildCount(), 300u);
+}
+
+TEST(FieldsChildren, ReleasedChunksAreReusedForLaterBlocks) {
+    // A chunk whose blocks are all released is kept for the thread's next chunk, so that loading
+    // and dropping trees in turn reuses the same memory.
+    using vexl::detail::allocChildrenBlock;
+    using vexl::detail::freeChildrenBlock;
+    struct tBlock {
+        void *pBlock;
+        void *pChunk;
+    };
+    auto carveUntilNextChunk = [](std::vector<tBlock> &blocks) {
+        void *chunk = nullptr;
+        void *block = allocChildrenBlock(1024, true, chunk);
+        blocks.push_back({block, chunk});
+        void *const start = chunk;
+        while (chunk == start) {
+            block = allocChildrenBlock(1024, true, chunk);
+            blocks.push_back({block, chunk});
+        }
+        return chunk;
+    };
+    std::vector<tBlock> blocks;
+    void *const first = carveUntilNextChunk(blocks); // a chunk started by this test
+    if (first == nullptr)
+        GTEST_SKIP() << "blocks come from the heap in this build";
+    const void *const second = carveUntilNextChunk(blocks);
+    // Release every block of `first`; the thread has moved on to `second`, so `first` is free.
+    std::vector<tBlock> kept;
+    for (const tBlock &b : blocks) {
+        if (b.pChunk == first)
+            freeChildrenBlock(b.pBlock, b.pChunk);
+        else
+            kept.push_back(b);
+    }
+    EXPECT_NE(second, first);
+    // Were `first` handed back to the heap, this allocation of a chunk's size would take it.
+    void *const other = std::malloc(size_t(64) << 10);
+    const void *const third = carveUntilNextChunk(kept);
+    EXPECT_EQ(third, first);
+    for (const tBlock &b : kept)
+        freeChildrenBlock(b.pBlock, b.pChunk);
+    std::free(other);
 }

@@ -5,10 +5,10 @@
 // carved one after another from 64 KiB chunks when small, so that such a tree lies in
 // consecutive memory and allocating a block costs a pointer bump. Blocks that grow come from the
 // heap: a chunk never reuses the room of a released block, so blocks outgrown one after another
-// would leave it full of holes. Each
-// chunk counts the blocks it has handed out that are still alive; the last release gives the
-// chunk back to the heap. A block may be released on any thread. Larger blocks (and every block
-// in builds with AddressSanitizer, which must see each block on its own) come from the heap.
+// would leave it full of holes. Each chunk counts the blocks it has handed out that are still
+// alive; after the last release the chunk is kept for the next chunk any thread starts (up to
+// 8 MiB of them; beyond that it goes back to the heap). A block may be released on any thread. Larger blocks
+// (and every block in builds with AddressSanitizer, which must see each block on its own) come from the heap.
 
 #include <cstddef>
 
