@@ -292,18 +292,27 @@ CSerParser::E_Head CSerParser::loadMemberHead(const tToken &t, bool root, const 
     }
 }
 
+// id-prefix = [ "#" digits { comment } ]
+// When `t` is an ID, stores it in `id` and moves `t` to the token after it and its comments;
+// a zero or overflowing ID is recorded as an error and gives false.
+bool CSerParser::readIdPrefix(tToken &t, uint32_t &id) {
+    if (t.eType != TT_id)
+        return true;
+    id = readIdDigits(t.pBegin + 1, size_t(t.pEnd() - t.pBegin) - 1);
+    if (id == 0) {
+        addError(t, kMsgBadID);
+        return false;
+    }
+    t = skipComments(loadToken());
+    return true;
+}
+
 // root-head = [ "#" digits { comment } ] [ ( string | number ) "=" | "=" ]
 bool CSerParser::loadRootFieldInfo(const tToken &first) {
     tToken t = first;
     uint32_t id = 0;
-    if (t.eType == TT_id) {
-        id = readIdDigits(t.pBegin + 1, size_t(t.pEnd() - t.pBegin) - 1);
-        if (id == 0) {
-            addError(t, kMsgBadID);
-            return false;
-        }
-        t = skipComments(loadToken());
-    }
+    if (!readIdPrefix(t, id))
+        return false;
     const char *name = nullptr;
     size_t nameLength = 0;
     const E_Head head = loadMemberHead(t, true, name, nameLength);
@@ -483,14 +492,8 @@ bool CSerParser::loadChildFields(const tToken &open) {
         if (!readPlainName(first, name, nameLength)) {
             tToken t = skipComments(loadToken());
             first = t;
-            if (t.eType == TT_id) {
-                id = readIdDigits(t.pBegin + 1, size_t(t.pEnd() - t.pBegin) - 1);
-                if (id == 0) {
-                    addError(t, kMsgBadID);
-                    return false;
-                }
-                t = skipComments(loadToken());
-            }
+            if (!readIdPrefix(t, id))
+                return false;
             if (loadMemberHead(t, false, name, nameLength) == E_Head::Error)
                 return false;
         }

@@ -70,6 +70,7 @@ private:
 
     bool loadFieldInfo(bool rootPosition);
     bool loadRootFieldInfo(const tToken &first);
+    bool readIdPrefix(tToken &t, uint32_t &id);
     bool loadChildFields(const tToken &open);
     bool loadArray(const tToken &open);
 
