@@ -7,8 +7,9 @@
 // heap: a chunk never reuses the room of a released block, so blocks outgrown one after another
 // would leave it full of holes. Each chunk counts the blocks it has handed out that are still
 // alive; after the last release the chunk is kept for the next chunk any thread starts (up to
-// 8 MiB of them; beyond that it goes back to the heap). A block may be released on any thread. Larger blocks
-// (and every block in builds with AddressSanitizer, which must see each block on its own) come from the heap.
+// 8 MiB of them; beyond that it goes back to the heap). A block may be released on any thread.
+// Larger blocks (and every block in builds with AddressSanitizer, which must see each block on
+// its own) come from the heap.
 
 #include <cstddef>
 
