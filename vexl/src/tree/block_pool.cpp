@@ -177,6 +177,13 @@ void releaseCarvedText(const char *text) noexcept {
     dropCount(l_pChunk, 1);
 }
 
+void CReleaseBatch::flush() noexcept {
+    if (m_llCount != 0)
+        dropCount(static_cast<tChunk *>(m_pChunk), m_llCount);
+    m_pChunk = nullptr;
+    m_llCount = 0;
+}
+
 void freeChildrenBlock(void *block, void *chunk) noexcept {
     if (chunk == nullptr)
         std::free(block);

@@ -21,6 +21,37 @@ void *allocChildrenBlock(size_t bytes, bool carve, void *&chunk);
 /// Releases a block from `allocChildrenBlock`.
 void freeChildrenBlock(void *block, void *chunk) noexcept;
 
+/// Gathers the releases of blocks while a tree is destroyed, so that consecutive blocks of one
+/// chunk cost one atomic update of its count instead of one each: every such update is a full
+/// memory barrier, which would keep the processor from reading ahead in the tree. Releasing
+/// later than the blocks' end is harmless: a chunk is reused only once its count reaches zero.
+class CReleaseBatch {
+public:
+    CReleaseBatch() noexcept = default;
+    CReleaseBatch(const CReleaseBatch &) = delete;
+    CReleaseBatch &operator=(const CReleaseBatch &) = delete;
+    ~CReleaseBatch() { flush(); }
+
+    /// `freeChildrenBlock`, deferred while blocks come from the same chunk.
+    void release(void *block, void *chunk) noexcept {
+        if (chunk == nullptr) {
+            freeChildrenBlock(block, nullptr);
+            return;
+        }
+        if (chunk != m_pChunk) {
+            flush();
+            m_pChunk = chunk;
+        }
+        ++m_llCount;
+    }
+    /// Applies the gathered releases.
+    void flush() noexcept;
+
+private:
+    void *m_pChunk = nullptr;
+    long long m_llCount = 0;
+};
+
 /// A copy of `length` bytes of `text` and a zero byte, carved from the calling thread's chunk
 /// (names of loaded members are made at their final size too); null when this build or thread
 /// does not carve, or memory ran out: the caller then copies to the heap.

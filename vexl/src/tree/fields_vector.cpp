@@ -4,6 +4,7 @@
 #include "tree/fields_vector.h"
 
 #include "tree/block_pool.h"
+#include "tree/slot_ops.h"
 
 #include <cstddef>
 #include <cstdlib>
@@ -201,14 +202,41 @@ CFieldsVector *CFieldsVector::create(uint32_t capacity) {
 void CFieldsVector::destroy(CFieldsVector *seq) noexcept {
     if (seq == nullptr || seq->uCapacity == 0)
         return;
-    CFields *l_pItems = seq->data();
-    for (uint32_t i = 0; i < seq->uCount; ++i)
-        l_pItems[i].~CFields();
+    detail::CReleaseBatch l_batch;
+    destroyInto(seq, l_batch);
+}
+
+// What ~CFields does for each child, with the blocks below released through `batch`.
+void CFieldsVector::destroyInto(CFieldsVector *seq, detail::CReleaseBatch &batch) noexcept {
+    auto releaseSlot = [&batch](uMultiValue &value, uint8_t bits) {
+        if (!CFields::slotOwns(bits))
+            return;
+        if (slot::isContainer(bits)) {
+            if (value.m_pFV != nullptr && value.m_pFV->uCapacity != 0)
+                destroyInto(value.m_pFV, batch);
+        } else {
+            std::free(const_cast<char *>(value.m_cpValue)); // an owned code list
+        }
+    };
+    CFields *const l_pItems = seq->data();
+    const uint32_t l_uCount = seq->uCount;
+    for (uint32_t i = 0; i < l_uCount; ++i) {
+        CFields &l_child = l_pItems[i];
+        const uint8_t l_ucSlots = l_child.m_ucSlots;
+        if (l_ucSlots != 0) {
+            releaseSlot(l_child.m_uActValue, l_ucSlots & 0x0Fu);
+            releaseSlot(l_child.m_uSecValue, uint8_t(l_ucSlots >> 4u));
+        }
+        if (l_child.m_pComments != nullptr)
+            l_child.destroyComments();
+        if (l_child.m_tName.ownsHeapCopy())
+            l_child.m_tName.releaseHeap();
+    }
     delete seq->nameIndex();
     delete seq->idCache();
-    void *l_pChunk = seq->pReserved;
+    void *const l_pChunk = seq->pReserved;
     seq->~CFieldsVector();
-    detail::freeChildrenBlock(seq, l_pChunk);
+    batch.release(seq, l_pChunk);
 }
 
 CFieldsVector *CFieldsVector::cloneDeep(const CFieldsVector &src) {

@@ -28,6 +28,10 @@
 
 namespace vexl {
 
+namespace detail {
+class CReleaseBatch;
+}
+
 /// Process-wide epochs of the lookup indexes (see the file comment).
 inline std::atomic<uint64_t> g_ullNameEpoch{1};
 inline std::atomic<uint64_t> g_ullIdEpoch{1};
@@ -136,6 +140,8 @@ private:
     ~CFieldsVector() = default;
     static CFieldsVector s_tEmpty; // capacity 0: never written, never freed
     static void grow(CFieldsVector *&seq, uint32_t minCapacity, bool exact = false);
+    /// `destroy` for a sequence that has a block, its releases gathered in `batch`.
+    static void destroyInto(CFieldsVector *seq, detail::CReleaseBatch &batch) noexcept;
     CNameIndex *nameIndex() const noexcept { return static_cast<CNameIndex *>(pNameIndex); }
     CIdCache *idCache() const noexcept { return static_cast<CIdCache *>(pIdCache); }
     void dropNameIndex() noexcept;
