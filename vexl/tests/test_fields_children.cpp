@@ -398,3 +398,36 @@ TEST(FieldsChildren, ReleasedChunksAreReusedForLaterBlocks) {
         freeChildrenBlock(b.pBlock, b.pChunk);
     std::free(other);
 }
+
+TEST(FieldsChildren, DestroyingATreeReleasesEveryChunk) {
+    // Destroying a tree gathers the releases of its blocks by chunk; every chunk must still come
+    // free. A tree built on a thread that has ended holds only retired chunks, so all of them
+    // go to the cache when it is destroyed.
+    void *chunk = nullptr;
+    void *const probe = vexl::detail::allocChildrenBlock(64, true, chunk);
+    vexl::detail::freeChildrenBlock(probe, chunk);
+    if (chunk == nullptr)
+        GTEST_SKIP() << "blocks come from the heap in this build";
+    // Records of two small blocks each: 100 fill part of one chunk, 2000 about nine.
+    for (const int records : {100, 2000}) {
+        std::unique_ptr<vexl::CFields> tree;
+        std::thread([&tree, records] {
+            vexl::CFields root(vexl::DT_fields);
+            for (int i = 0; i < records; ++i) {
+                vexl::CFields &rec = root.addChildRef(("record" + std::to_string(i)).c_str());
+                rec.addChildRef("a") = i;
+                rec.addChildRef("list").addArrayAt(vexl::CFields(i));
+            }
+            tree = std::make_unique<vexl::CFields>(root); // a copy's blocks are carved
+        }).join();
+        ASSERT_EQ(tree->getChildCount(), unsigned(records));
+        const size_t built = vexl::detail::cachedChunkCount();
+        if (built > 100)
+            GTEST_SKIP() << "the cache is too full to tell";
+        tree.reset();
+        if (records == 100)
+            EXPECT_EQ(vexl::detail::cachedChunkCount(), built + 1);
+        else
+            EXPECT_GE(vexl::detail::cachedChunkCount(), built + 8);
+    }
+}

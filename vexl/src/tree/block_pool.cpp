@@ -54,6 +54,11 @@ public:
         return true;
     }
 
+    size_t count() noexcept {
+        std::lock_guard<std::mutex> l_lock(m_mutex);
+        return m_uCount;
+    }
+
 private:
     static constexpr size_t kCachedChunks = 128;
     std::mutex m_mutex;
@@ -175,6 +180,10 @@ void releaseCarvedText(const char *text) noexcept {
     tChunk *l_pChunk;
     std::memcpy(&l_pChunk, text - sizeof(tChunk *), sizeof(tChunk *));
     dropCount(l_pChunk, 1);
+}
+
+size_t cachedChunkCount() noexcept {
+    return chunkCache().count();
 }
 
 void CReleaseBatch::flush() noexcept {

@@ -21,6 +21,9 @@ void *allocChildrenBlock(size_t bytes, bool carve, void *&chunk);
 /// Releases a block from `allocChildrenBlock`.
 void freeChildrenBlock(void *block, void *chunk) noexcept;
 
+/// How many released chunks are kept for reuse now (for tests).
+size_t cachedChunkCount() noexcept;
+
 /// Gathers the releases of blocks while a tree is destroyed, so that consecutive blocks of one
 /// chunk cost one atomic update of its count instead of one each: every such update is a full
 /// memory barrier, which would keep the processor from reading ahead in the tree. Releasing
