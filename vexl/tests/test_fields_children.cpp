@@ -376,10 +376,13 @@ TEST(FieldsChildren, ReleasedChunksAreReusedForLaterBlocks) {
         }
         return chunk;
     };
+    void *probeChunk = nullptr;
+    void *const probe = allocChildrenBlock(64, true, probeChunk);
+    freeChildrenBlock(probe, probeChunk);
+    if (probeChunk == nullptr)
+        GTEST_SKIP() << "blocks come from the heap in this build";
     std::vector<tBlock> blocks;
     void *const first = carveUntilNextChunk(blocks); // a chunk started by this test
-    if (first == nullptr)
-        GTEST_SKIP() << "blocks come from the heap in this build";
     const void *const second = carveUntilNextChunk(blocks);
     // Release every block of `first`; the thread has moved on to `second`, so `first` is free.
     std::vector<tBlock> kept;
