@@ -188,7 +188,6 @@ private:
     friend class detail::CHfwWriter;
 
     std::vector<uint32_t> m_vecValues; ///< end offsets of the element texts of the array being measured
-    std::string m_strIndentString;     ///< current indentation (empty at level 0)
     uint32_t m_uiLineLimit = 74;       ///< width limit of a single-line array
     uint32_t m_uiIndentSize;           ///< spaces per indentation level
     bool m_bCollectValues = false;     ///< an array's element texts are being measured
@@ -214,7 +213,6 @@ private:
     friend class detail::CHfwWriter;
 
     std::vector<uint32_t> m_vecValues; ///< end offsets of the element texts of the array being measured
-    std::string m_strIndentString;     ///< current indentation
     uint32_t m_uiLineLimit = 74;       ///< width limit of a single-line array
     std::string m_strIndentUnit;       ///< one indentation level
     bool m_bCollectValues = false;     ///< an array's element texts are being measured

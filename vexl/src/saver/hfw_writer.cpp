@@ -24,17 +24,16 @@ constexpr unsigned char s_cnWrittenMask = 0x3E;
 // MARK: - Construction
 
 CHfwWriter::CHfwWriter(CSaver4SER_HFW &saver)
-    : m_rSaver(saver), m_tOut(saver.m_strOutput), m_rIndent(saver.m_strIndentString),
-      m_strUnit(saver.m_uiIndentSize, ' '), m_rEnds(saver.m_vecValues), m_rScratch(saver.m_strScratch),
-      m_rCollect(saver.m_bCollectValues), m_uiLimit(saver.m_uiLineLimit),
-      m_cpUnindentFn("vexl::CSaver4SER_HFW::unindent"), m_nUnindentLine(345) {}
+    : m_rSaver(saver), m_tOut(saver.m_strOutput), m_strUnit(saver.m_uiIndentSize, ' '),
+      m_rEnds(saver.m_vecValues), m_rScratch(saver.m_strScratch), m_rCollect(saver.m_bCollectValues),
+      m_uiLimit(saver.m_uiLineLimit), m_cpUnindentFn("vexl::CSaver4SER_HFW::unindent"), m_nUnindentLine(345) {
+}
 
 CHfwWriter::CHfwWriter(CStreamSaver4SER_HFW &saver, std::ostream &out)
-    : m_rSaver(saver), m_tOut(saver.m_strBlock), m_rIndent(saver.m_strIndentString),
-      m_strUnit(saver.m_strIndentUnit), m_rEnds(saver.m_vecValues), m_rScratch(saver.m_strScratch),
-      m_rCollect(saver.m_bCollectValues), m_uiLimit(saver.m_uiLineLimit), m_pStream(&out),
-      m_pSameLine(&saver.m_bSameLine), m_cpUnindentFn("vexl::CStreamSaver4SER_HFW::unindent"),
-      m_nUnindentLine(340) {}
+    : m_rSaver(saver), m_tOut(saver.m_strBlock), m_strUnit(saver.m_strIndentUnit), m_rEnds(saver.m_vecValues),
+      m_rScratch(saver.m_strScratch), m_rCollect(saver.m_bCollectValues), m_uiLimit(saver.m_uiLineLimit),
+      m_pStream(&out), m_pSameLine(&saver.m_bSameLine),
+      m_cpUnindentFn("vexl::CStreamSaver4SER_HFW::unindent"), m_nUnindentLine(340) {}
 
 // MARK: - Document
 
@@ -43,7 +42,6 @@ CHfwWriter::CHfwWriter(CStreamSaver4SER_HFW &saver, std::ostream &out)
 // 3. The root's value, its comments behind and at the tail, and the final line feed (SCBC 0x04).
 void CHfwWriter::run(const CFields &root, unsigned char sis) {
     m_tOut.truncate(0);
-    m_rIndent.clear();
     m_uiIndentLen = 0;
     m_strIndentPad.clear();
     growIndentPad();
@@ -279,17 +277,16 @@ void CHfwWriter::writeWithIndent(const char *text, size_t length) {
     m_tOut.append(text, length);
 }
 
-// The indentation is a prefix of a run of indentation units; the run is lengthened when the
-// nesting goes deeper, and always has room for the last 16-byte piece.
+// The indentation is a prefix of a run of indentation units, kept as its length; the run is
+// lengthened when the nesting goes deeper, and always has room for the last 16-byte piece.
 void CHfwWriter::indent() {
-    m_rIndent += m_strUnit;
-    m_uiIndentLen = m_rIndent.size();
+    m_uiIndentLen += m_strUnit.size();
     if (m_strIndentPad.size() < m_uiIndentLen + 32)
         growIndentPad();
 }
 
 void CHfwWriter::growIndentPad() {
-    while (m_strIndentPad.size() < m_rIndent.size() + 32) {
+    while (m_strIndentPad.size() < m_uiIndentLen + 32) {
         if (m_strUnit.empty())
             m_strIndentPad.append(32, ' ');
         else
@@ -298,13 +295,12 @@ void CHfwWriter::growIndentPad() {
 }
 
 void CHfwWriter::unindent() {
-    if (m_rIndent.size() >= m_strUnit.size()) {
-        m_rIndent.resize(m_rIndent.size() - m_strUnit.size());
-        m_uiIndentLen = m_rIndent.size();
+    if (m_uiIndentLen >= m_strUnit.size()) {
+        m_uiIndentLen -= m_strUnit.size();
         return;
     }
     m_rSaver.setUserError(-999, "[%s#%d] m_strIndentString.size(%u) < m_strIndentUnit.size(%u)",
-                          m_cpUnindentFn, m_nUnindentLine, unsigned(m_rIndent.size()),
+                          m_cpUnindentFn, m_nUnindentLine, unsigned(m_uiIndentLen),
                           unsigned(m_strUnit.size()));
 }
 

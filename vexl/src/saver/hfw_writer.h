@@ -48,7 +48,6 @@ private:
 
     ISaver &m_rSaver;
     COutBuf m_tOut;                    // document (string writer) or pending block (stream writer)
-    std::string &m_rIndent;            // current indentation
     size_t m_uiIndentLen = 0;          // length of the current indentation
     std::string m_strIndentPad;        // indentation units repeated, 32 bytes longer than the indentation
     std::string m_strUnit;             // one indentation level
