@@ -3,7 +3,6 @@
 
 #include "tree/fields_vector.h"
 
-#include "tree/block_pool.h"
 #include "tree/slot_ops.h"
 
 #include <cstddef>
@@ -199,38 +198,26 @@ CFieldsVector *CFieldsVector::create(uint32_t capacity) {
     return l_pSeq;
 }
 
-void CFieldsVector::destroy(CFieldsVector *seq) noexcept {
-    if (seq == nullptr || seq->uCapacity == 0)
-        return;
+void CFieldsVector::destroyBlock(CFieldsVector *seq) noexcept {
     detail::CReleaseBatch l_batch;
     destroyInto(seq, l_batch);
 }
 
-// What ~CFields does for each child, with the blocks below released through `batch`.
 void CFieldsVector::destroyInto(CFieldsVector *seq, detail::CReleaseBatch &batch) noexcept {
-    auto releaseSlot = [&batch](uMultiValue &value, uint8_t bits) {
-        if (!CFields::slotOwns(bits))
-            return;
-        if (slot::isContainer(bits)) {
-            if (value.m_pFV != nullptr && value.m_pFV->uCapacity != 0)
-                destroyInto(value.m_pFV, batch);
-        } else {
-            std::free(const_cast<char *>(value.m_cpValue)); // an owned code list
-        }
-    };
+    if (seq == nullptr || seq->uCapacity == 0)
+        return;
     CFields *const l_pItems = seq->data();
     const uint32_t l_uCount = seq->uCount;
     for (uint32_t i = 0; i < l_uCount; ++i) {
         CFields &l_child = l_pItems[i];
-        const uint8_t l_ucSlots = l_child.m_ucSlots;
-        if (l_ucSlots != 0) {
-            releaseSlot(l_child.m_uActValue, l_ucSlots & 0x0Fu);
-            releaseSlot(l_child.m_uSecValue, uint8_t(l_ucSlots >> 4u));
+        // The values go with the tree's batch; the destructor then has only comments and the
+        // name left to release.
+        if (l_child.m_ucSlots != 0) {
+            slot::release(l_child.m_uActValue, l_child.actBits(), batch);
+            slot::release(l_child.m_uSecValue, l_child.secBits(), batch);
+            l_child.m_ucSlots = 0;
         }
-        if (l_child.m_pComments != nullptr)
-            l_child.destroyComments();
-        if (l_child.m_tName.ownsHeapCopy())
-            l_child.m_tName.releaseHeap();
+        l_child.~CFields();
     }
     delete seq->nameIndex();
     delete seq->idCache();
@@ -381,14 +368,10 @@ void CFieldsVector::moveAllInto(CFieldsVector *&from, CFields &owner) {
     from->uCount = 0;
     if (from->pNameIndex != nullptr)
         from->dropNameIndex();
-    if (from->pIdCache != nullptr) {
-        delete from->idCache();
-        from->pIdCache = nullptr;
-    }
-    CFieldsVector *const l_pOld = owner.m_uActValue.m_pFV;
+    delete from->idCache();
+    from->pIdCache = nullptr;
+    destroy(owner.m_uActValue.m_pFV);
     owner.m_uActValue.m_pFV = l_pNew;
-    if (l_pOld != nullptr && l_pOld->uCapacity != 0) // not the shared empty sequence
-        destroy(l_pOld);
 }
 
 void CFieldsVector::removeAt(uint32_t index) noexcept {

@@ -59,8 +59,14 @@ public:
     /// An empty sequence with room for `capacity` children. With capacity 0 this is a shared,
     /// read-only empty sequence (no allocation); the first append replaces it.
     static CFieldsVector *create(uint32_t capacity);
-    /// Destroys the children and the indexes and releases the block (null does nothing).
-    static void destroy(CFieldsVector *seq) noexcept;
+    /// Destroys the children and the indexes and releases the block (null and the shared empty
+    /// sequence do nothing).
+    static void destroy(CFieldsVector *seq) noexcept {
+        if (seq != nullptr && seq->uCapacity != 0)
+            destroyBlock(seq);
+    }
+    /// `destroy`, the releases of this block and the blocks below gathered in `batch`.
+    static void destroyInto(CFieldsVector *seq, detail::CReleaseBatch &batch) noexcept;
     /// A new sequence holding deep copies of every child of `src`.
     static CFieldsVector *cloneDeep(const CFieldsVector &src);
 
@@ -106,16 +112,16 @@ public:
     static void moveAllInto(CFieldsVector *&from, CFields &owner);
     static constexpr uint32_t HANDOVER_COUNT = 512;
 
-    /// Stores `value` of the scalar `type` (not a code list) as `node`'s actual value, exactly
-    /// as `CFields::setValue` does; inline for the loaders, which set one per value.
+    /// Stores `value` of the scalar `type` (not a code list) as `node`'s actual value: only
+    /// children and owned code lists need releasing, a fresh or scalar slot is overwritten.
+    /// Inline, as the loaders set one per value; `CFields::setValue` comes here too.
     static void setActualScalar(CFields &node, E_DataType type, uMultiValue value) noexcept {
         if (CFields::slotOwns(node.actBits()))
             node.clearActual();
         node.m_uActValue = value;
         node.setActBits(uint8_t(type));
     }
-    /// Makes `node`'s actual value an empty `DT_fields` or `DT_array`, exactly as
-    /// `CFields::setValue(type)` does.
+    /// Makes `node`'s actual value an empty `DT_fields` or `DT_array` (`CFields::setValue(type)`).
     static void setActualContainer(CFields &node, E_DataType type) noexcept {
         if (CFields::slotOwns(node.actBits()))
             node.clearActual();
@@ -140,8 +146,7 @@ private:
     ~CFieldsVector() = default;
     static CFieldsVector s_tEmpty; // capacity 0: never written, never freed
     static void grow(CFieldsVector *&seq, uint32_t minCapacity, bool exact = false);
-    /// `destroy` for a sequence that has a block, its releases gathered in `batch`.
-    static void destroyInto(CFieldsVector *seq, detail::CReleaseBatch &batch) noexcept;
+    static void destroyBlock(CFieldsVector *seq) noexcept;
     CNameIndex *nameIndex() const noexcept { return static_cast<CNameIndex *>(pNameIndex); }
     CIdCache *idCache() const noexcept { return static_cast<CIdCache *>(pIdCache); }
     void dropNameIndex() noexcept;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "tree/block_pool.h"
 #include "tree/fields_vector.h"
 #include "vexl/fields.h"
 #include "vexl/utilities.h"
@@ -40,14 +41,20 @@ inline bool codeData(const uMultiValue &value, uint8_t bits, const char *&data, 
     return true;
 }
 
-/// Releases what the slot owns (children, an owned code list) and zeroes the value.
-inline void release(uMultiValue &value, uint8_t bits) noexcept {
+/// Releases what the slot owns (children, an owned code list) and zeroes the value; the blocks
+/// of the children are released through `batch`.
+inline void release(uMultiValue &value, uint8_t bits, detail::CReleaseBatch &batch) noexcept {
     E_DataType l_dt = typeOf(bits);
     if (l_dt == DT_fields || l_dt == DT_array)
-        CFieldsVector::destroy(value.m_pFV);
+        CFieldsVector::destroyInto(value.m_pFV, batch);
     else if (l_dt == DT_codelist && (bits & OWNED))
         std::free(const_cast<char *>(value.m_cpValue));
     value.m_ullValue = 0;
+}
+/// The same with a batch of its own.
+inline void release(uMultiValue &value, uint8_t bits) noexcept {
+    detail::CReleaseBatch l_batch;
+    release(value, bits, l_batch);
 }
 
 /// A deep copy of the slot's value: children cloned, an owned code list duplicated, a borrowed

@@ -43,11 +43,7 @@ inline uMultiValue makeValue() noexcept {
 
 void CFields::setScalar(E_ValueKind vk, E_DataType type, uMultiValue value) {
     if (checkedVK(vk) == VK_Actual) {
-        // Only children and owned code lists need releasing; a fresh or scalar slot is overwritten.
-        if (slotOwns(actBits()))
-            clearActual();
-        m_uActValue = value;
-        setActBits(uint8_t(type));
+        CFieldsVector::setActualScalar(*this, type, value);
     } else {
         clearSecond();
         m_uSecValue = value;
@@ -76,13 +72,10 @@ bool CFields::setValue(E_DataType type, E_ValueKind vk) {
     if (checkedVK(vk) == VK_Actual) {
         if (!isValidDT(type))
             raiseLogicError("[%s#%d] Unknown data type(%d)", s_szSetValue, __LINE__, int(type));
-        uMultiValue l_u = makeValue();
         if (type == DT_fields || type == DT_array)
-            l_u.m_pFV = CFieldsVector::create(0);
-        if (slotOwns(actBits()))
-            clearActual();
-        m_uActValue = l_u;
-        setActBits(uint8_t(type));
+            CFieldsVector::setActualContainer(*this, type);
+        else
+            CFieldsVector::setActualScalar(*this, type, makeValue());
         return true;
     }
     if (!isValidDT(type))
