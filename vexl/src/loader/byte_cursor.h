@@ -146,6 +146,17 @@ public:
         }
     }
 
+    /// At a '"': when the string ends within the text and holds no backslash, moves past its
+    /// closing quote and returns that quote; otherwise stays and returns null.
+    const char *skipPlainString() noexcept {
+        const char *const open = m_pCur;
+        ++m_pCur;
+        bool escaped = false;
+        const char *const quote = scanStringBody(escaped);
+        m_pCur = quote == nullptr || escaped ? open : quote + 1;
+        return escaped ? nullptr : quote;
+    }
+
 private:
     // The first '"' or '\\' in [p, end), or null.
     const char *findQuoteOrBackslash(const char *p) const noexcept {

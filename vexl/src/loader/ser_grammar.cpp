@@ -220,10 +220,7 @@ bool CSerParser::loadFieldInfo(bool rootPosition) {
             return false;
         }
 
-        if (m_bCollect) {
-            m_rL.m_pLastValueEnd = m_cur.pos();
-            m_rL.m_pLastCommentField = &field;
-        }
+        noteValueEnd(field);
         return true;
     }
 }
@@ -354,16 +351,9 @@ bool CSerParser::loadRootFieldInfo(const tToken &first) {
 bool CSerParser::readPlainName(tToken &first, const char *&name, size_t &nameLength) noexcept {
     m_cur.skipBlanks();
     const char *const begin = m_cur.pos();
-    if (m_cur.peek() != '"')
+    const char *const quote = m_cur.peek() == '"' ? m_cur.skipPlainString() : nullptr;
+    if (quote == nullptr)
         return false;
-    m_cur.advance();
-    bool escaped = false;
-    const char *const quote = m_cur.scanStringBody(escaped);
-    if (quote == nullptr || escaped) {
-        m_cur.setPos(begin);
-        return false;
-    }
-    m_cur.setPos(quote + 1);
     const char *const assign = assignAfter();
     if (assign == nullptr) {
         m_cur.setPos(begin);
@@ -391,10 +381,7 @@ CSerParser::E_Plain CSerParser::readPlainContainer(CFields &field) {
         return E_Plain::Failed;
     // The offsets: the container's start was set when it opened.
     field.setOffsetEnd(offsetOf(m_cur.pos()));
-    if (m_bCollect) {
-        m_rL.m_pLastValueEnd = m_cur.pos();
-        m_rL.m_pLastCommentField = &field;
-    }
+    noteValueEnd(field);
     return E_Plain::Read;
 }
 
@@ -408,14 +395,9 @@ CSerParser::E_Plain CSerParser::readPlainContainer(CFields &field) {
     case '[':
         return readPlainContainer(field);
     case '"': {
-        m_cur.advance();
-        bool escaped = false;
-        const char *const quote = m_cur.scanStringBody(escaped);
-        if (quote == nullptr || escaped) {
-            m_cur.setPos(t.pBegin);
+        const char *const quote = m_cur.skipPlainString();
+        if (quote == nullptr)
             return E_Plain::NotPlain;
-        }
-        m_cur.setPos(quote + 1);
         field.setValue(t.pBegin + 1, static_cast<unsigned int>(quote - t.pBegin - 1));
         break;
     }
@@ -466,11 +448,17 @@ CSerParser::E_Plain CSerParser::readPlainContainer(CFields &field) {
     }
     field.setOffsetStart(offsetOf(t.pBegin));
     field.setOffsetEnd(offsetOf(m_cur.pos())); // the end of the token
-    if (m_bCollect) {
-        m_rL.m_pLastValueEnd = m_cur.pos();
-        m_rL.m_pLastCommentField = &field;
-    }
+    noteValueEnd(field);
     return E_Plain::Read;
+}
+
+// The value of a member or element: the plain reading when it applies, else the general one.
+[[gnu::always_inline]] inline bool CSerParser::readValueOf(CFields &member) {
+    const E_Plain plain = plainValueAllowed() ? readPlainValue(member) : E_Plain::NotPlain;
+    if (plain != E_Plain::NotPlain)
+        return plain == E_Plain::Read;
+    CTopGuard onTop(m_pTop, &member);
+    return loadFieldInfo(false);
 }
 
 // fields = "{" member { "," member } "}"
@@ -505,13 +493,7 @@ bool CSerParser::loadChildFields(const tToken &open) {
             addError(first, kMsgRefused);
             return false;
         }
-        const E_Plain plain = plainValueAllowed() ? readPlainValue(*member) : E_Plain::NotPlain;
-        bool loaded = plain == E_Plain::Read;
-        if (plain == E_Plain::NotPlain) {
-            CTopGuard onTop(m_pTop, member);
-            loaded = loadFieldInfo(false);
-        }
-        if (!loaded)
+        if (!readValueOf(*member))
             return recover4Error(TT_fieldsClose);
 
         tToken t{m_cur.pos(), 0, readPlainSeparator('}'), false};
@@ -549,13 +531,7 @@ bool CSerParser::loadArray(const tToken &open) {
             addError(open, kMsgRefused);
             return false;
         }
-        const E_Plain plain = plainValueAllowed() ? readPlainValue(*element) : E_Plain::NotPlain;
-        bool loaded = plain == E_Plain::Read;
-        if (plain == E_Plain::NotPlain) {
-            CTopGuard onTop(m_pTop, element);
-            loaded = loadFieldInfo(false);
-        }
-        if (!loaded)
+        if (!readValueOf(*element))
             return recover4Error(TT_arrayClose);
 
         tToken t{m_cur.pos(), 0, readPlainSeparator(']'), false};

@@ -89,6 +89,16 @@ private:
         return m_rL.m_uiDepth < CLoader4SER::s_cnStackDepthLimit && !m_rL.m_bHasPEI &&
                (!m_bCollect || m_rL.m_strComment.empty());
     }
+    /// Reads a member's or element's value into `member`; false when an error ended it.
+    bool readValueOf(CFields &member);
+    /// After a value was read into `field`: where a same-line comment would go, when comments
+    /// are collected.
+    void noteValueEnd(CFields &field) noexcept {
+        if (m_bCollect) {
+            m_rL.m_pLastValueEnd = m_cur.pos();
+            m_rL.m_pLastCommentField = &field;
+        }
+    }
     /// How `readPlainValue` ended.
     enum class E_Plain { Read, NotPlain, Failed };
     /// Reads the value of a member or element that starts plainly (a number, a string without
