@@ -210,9 +210,10 @@ void CFieldsVector::destroyInto(CFieldsVector *seq, detail::CReleaseBatch &batch
     const uint32_t l_uCount = seq->uCount;
     for (uint32_t i = 0; i < l_uCount; ++i) {
         CFields &l_child = l_pItems[i];
-        // The values go with the tree's batch; the destructor then has only comments and the
-        // name left to release.
-        if (l_child.m_ucSlots != 0) {
+        // Values that own something go with the tree's batch (leaves are only read, so that
+        // their memory is not written just before it is given up); the destructor then has
+        // only comments and the name left to release.
+        if (CFields::slotOwns(l_child.actBits()) || CFields::slotOwns(l_child.secBits())) {
             slot::release(l_child.m_uActValue, l_child.actBits(), batch);
             slot::release(l_child.m_uSecValue, l_child.secBits(), batch);
             l_child.m_ucSlots = 0;
