@@ -264,7 +264,8 @@ inline std::string handMakeString(const tHandLayout &a_tLayout, const tRecord &a
 
 // Parses a record: every number field must be all digits, text fields lose their trailing
 // spaces. False for short data or a bad digit.
-inline bool handParse(const tHandLayout &a_tLayout, const char *a_cpData, size_t a_uiSize, tRecord &a_tRecord) {
+inline bool handParse(const tHandLayout &a_tLayout, const char *a_cpData, size_t a_uiSize,
+                      tRecord &a_tRecord) {
     if (a_uiSize < a_tLayout.uiTotal)
         return false;
     const char *l_p = a_cpData;
@@ -427,7 +428,8 @@ void BM_EngineMakeMany(benchmark::State &a_state) {
 // MARK: - Set every value, then make
 
 // Sets every leaf of `a_tTree` from `a_vecSpec` the way an application fills a message.
-inline void setValues(CFields &a_tTree, const std::vector<tFieldSpec> &a_vecSpec, const unsigned *a_puTextLen) {
+inline void setValues(CFields &a_tTree, const std::vector<tFieldSpec> &a_vecSpec,
+                      const unsigned *a_puTextLen) {
     CFields *l_pLeaf = a_tTree.begin();
     for (size_t i = 0; i < a_vecSpec.size(); ++i, ++l_pLeaf) {
         const tFieldSpec &l_tSpec = a_vecSpec[i];
@@ -559,10 +561,10 @@ public:
             if (l_run.error_occurred || l_run.run_type == Run::RT_Aggregate)
                 continue;
             const std::string l_strName = l_run.run_name.str();
-            const double l_dNs = l_run.GetAdjustedCPUTime() *
-                                 (l_run.time_unit == benchmark::kMicrosecond   ? 1e3
-                                  : l_run.time_unit == benchmark::kMillisecond ? 1e6
-                                                                                : 1.0);
+            const double l_dNs =
+                l_run.GetAdjustedCPUTime() * (l_run.time_unit == benchmark::kMicrosecond   ? 1e3
+                                              : l_run.time_unit == benchmark::kMillisecond ? 1e6
+                                                                                           : 1.0);
             auto l_it = m_bestNs.find(l_strName);
             if (l_it == m_bestNs.end() || l_dNs < l_it->second)
                 m_bestNs[l_strName] = l_dNs;
@@ -583,8 +585,8 @@ void printRatio(CRatioReporter &a_reporter, const char *a_cpStep, const std::str
     const double l_dHand = a_reporter.m_bestNs[a_strHand];
     if (l_dOurs <= 0 || l_dHand <= 0)
         return;
-    std::printf("    %-34s engine %8.1f ns  hand-written %8.1f ns  ratio %5.2f  allocs/packet %.2f\n", a_cpStep,
-                l_dOurs, l_dHand, l_dOurs / l_dHand, a_reporter.m_allocs[a_strEngine]);
+    std::printf("    %-34s engine %8.1f ns  hand-written %8.1f ns  ratio %5.2f  allocs/packet %.2f\n",
+                a_cpStep, l_dOurs, l_dHand, l_dOurs / l_dHand, a_reporter.m_allocs[a_strEngine]);
 }
 
 } // namespace
@@ -597,15 +599,19 @@ int main(int argc, char **argv) {
     for (const char *l_cpLayout : {"0", "1"}) {
         const std::string l_str = std::string("/") + l_cpLayout;
         std::printf("  %s\n", *l_cpLayout == '0' ? "14-field header" : "40-field body");
-        printRatio(l_reporter, "make, one warm tree (string)", "BM_EngineMake" + l_str, "BM_HandMakeString" + l_str);
+        printRatio(l_reporter, "make, one warm tree (string)", "BM_EngineMake" + l_str,
+                   "BM_HandMakeString" + l_str);
         printRatio(l_reporter, "make, one warm tree (vs buffer)", "BM_EngineMake" + l_str,
                    "BM_HandMakeBuffer" + l_str);
         printRatio(l_reporter, "make over 1,024 prepared trees", "BM_EngineMakeMany" + l_str,
                    "BM_HandMakeMany" + l_str);
-        printRatio(l_reporter, "set every value + make", "BM_EngineSetMake" + l_str, "BM_HandMakeString" + l_str);
+        printRatio(l_reporter, "set every value + make", "BM_EngineSetMake" + l_str,
+                   "BM_HandMakeString" + l_str);
         printRatio(l_reporter, "parse with store", "BM_EngineParse" + l_str, "BM_HandParse" + l_str);
-        printRatio(l_reporter, "(context) snprintf make", "BM_SnprintfMake" + l_str, "BM_HandMakeString" + l_str);
-        printRatio(l_reporter, "(context) strtoull parse", "BM_StrtoullParse" + l_str, "BM_HandParse" + l_str);
+        printRatio(l_reporter, "(context) snprintf make", "BM_SnprintfMake" + l_str,
+                   "BM_HandMakeString" + l_str);
+        printRatio(l_reporter, "(context) strtoull parse", "BM_StrtoullParse" + l_str,
+                   "BM_HandParse" + l_str);
     }
     benchmark::Shutdown();
     return 0;
