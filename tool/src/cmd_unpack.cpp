@@ -89,6 +89,29 @@ bool visitLeaves(CFields &a_tNode, std::string &a_strPath, F &a_fVisit) {
     return false;
 }
 
+// Reports a parse result below 0 (missing bytes, or a field that does not convert); true when
+// the result was 0 or more.
+bool reportShortMessage(const CFields &a_tLayout, const std::string &a_strMessage, int a_nLeft,
+                        const std::string &a_strName) {
+    const unsigned int l_uiSize = unsigned(a_strMessage.size());
+    if (a_nLeft >= 0)
+        return true;
+    if (a_nLeft == -1) {
+        // -1 is both "one byte missing" and "a field does not convert": one more byte tells.
+        CFields l_tProbe(a_tLayout);
+        const std::string l_strLonger = a_strMessage + '\0';
+        if (l_tProbe.pkt_Parse4Children(l_strLonger.data(), l_uiSize + 1, false) < 0) {
+            reportError(a_strName, "a field of the message does not convert (a length prefix or a number "
+                                   "that is not one); 'vexl-tool verify' names it");
+            return false;
+        }
+    }
+    reportError(a_strName, "the message ends " + std::to_string(-int64_t(a_nLeft)) + " byte(s) early (" +
+                               std::to_string(l_uiSize) + " byte(s), the layout needs " +
+                               std::to_string(int64_t(l_uiSize) - a_nLeft) + ")");
+    return false;
+}
+
 } // namespace
 
 int runUnpack(int argc, char **argv) {
@@ -105,26 +128,9 @@ int runUnpack(int argc, char **argv) {
         return EXIT_INVALID;
     const std::string l_strName = displayName(l_tArgs.operands()[1]);
     const unsigned int l_uiSize = unsigned(l_strMessage.size());
-    CFields l_tProbe(l_tLayout);
-    int l_nLeft = l_tLayout.pkt_Parse4Children(l_strMessage.data(), l_uiSize, true);
-    if (l_nLeft == -1) {
-        // -1 is both "one byte missing" and "a field does not convert": one more byte tells.
-        std::string l_strLonger = l_strMessage + '\0';
-        if (l_tProbe.pkt_Parse4Children(l_strLonger.data(), l_uiSize + 1, false) >= 0) {
-            reportError(l_strName, "the message ends 1 byte early (" + std::to_string(l_uiSize) +
-                                       " byte(s), the layout needs " + std::to_string(l_uiSize + 1) + ")");
-        } else {
-            reportError(l_strName, "a field of the message does not convert (a length prefix or a number "
-                                   "that is not one); 'vexl-tool verify' names it");
-        }
+    const int l_nLeft = l_tLayout.pkt_Parse4Children(l_strMessage.data(), l_uiSize, true);
+    if (!reportShortMessage(l_tLayout, l_strMessage, l_nLeft, l_strName))
         return EXIT_INVALID;
-    }
-    if (l_nLeft < 0) {
-        reportError(l_strName, "the message ends " + std::to_string(-int64_t(l_nLeft)) + " byte(s) early (" +
-                                   std::to_string(l_uiSize) + " byte(s), the layout needs " +
-                                   std::to_string(int64_t(l_uiSize) - l_nLeft) + ")");
-        return EXIT_INVALID;
-    }
     if (l_nLeft > 0)
         reportWarning(l_strName, std::to_string(l_nLeft) + " byte(s) after the last field were not read");
     std::string l_strOut, l_strError;
@@ -164,6 +170,13 @@ int runVerify(int argc, char **argv) {
     l_tMeasured.pkt_Parse4Children(l_strMessage.data(), l_uiSize, true);
     const unsigned int l_uiFailed = l_tLayout.pkt_DetailCheck4Children(l_strMessage.data(), l_uiSize);
     if (l_uiFailed == 0) {
+        // Every field passed; the message must also hold all of them.
+        CFields l_tProbe(l_tLayout);
+        const int l_nLeft = l_tProbe.pkt_Parse4Children(l_strMessage.data(), l_uiSize, false);
+        if (!reportShortMessage(l_tLayout, l_strMessage, l_nLeft, l_strName))
+            return EXIT_INVALID;
+        if (l_nLeft > 0)
+            reportWarning(l_strName, std::to_string(l_nLeft) + " byte(s) after the last field");
         std::printf("%s: ok\n", l_strName.c_str());
         return EXIT_OK;
     }
