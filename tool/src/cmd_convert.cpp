@@ -78,6 +78,8 @@ int runConvert(int argc, char **argv) {
             reportError(displayName(l_strIn), "cannot be written as " + l_strTo + ": " + l_tSavers.getLastErrMsg());
             return EXIT_INVALID;
         }
+        if (l_strTo == "packet-text" && (l_strResult.empty() || l_strResult.back() != '\n'))
+            l_strResult += '\n';
     }
     if (!writeOutput(l_strOut, l_strResult, l_strError)) {
         reportError(displayName(l_strOut), l_strError);
