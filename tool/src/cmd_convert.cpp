@@ -26,7 +26,8 @@ Exit status: 0 converted, 1 invalid input or failed output, 2 usage error.
 )";
 
 bool endsWith(const std::string &a_str, std::string_view a_strEnd) {
-    return a_str.size() > a_strEnd.size() && a_str.compare(a_str.size() - a_strEnd.size(), a_strEnd.size(), a_strEnd) == 0;
+    return a_str.size() > a_strEnd.size() &&
+           a_str.compare(a_str.size() - a_strEnd.size(), a_strEnd.size(), a_strEnd) == 0;
 }
 
 } // namespace
@@ -43,7 +44,7 @@ int runConvert(int argc, char **argv) {
     const std::string &l_strOut = l_tArgs.operands()[1];
     std::string l_strTo = l_tArgs.value("--to");
     if (l_strTo.empty())
-        l_strTo = hasJsonExtension(l_strOut) ? "json"
+        l_strTo = hasJsonExtension(l_strOut)    ? "json"
                   : endsWith(l_strOut, ".vexb") ? "binary"
                   : endsWith(l_strOut, ".pkt")  ? "packet-text"
                                                 : "text";
@@ -75,7 +76,8 @@ int runConvert(int argc, char **argv) {
         l_strResult = l_tSavers.saving(l_tRoot, l_strTo == "binary" ? BER_BASIC : SER_PKT,
                                        l_strTo == "binary" ? SIS_DETAIL : SIS_BASIC, l_strPassword.c_str());
         if (l_tSavers.getLastErrCode() != 0 || (l_strTo == "binary" && l_strResult.empty())) {
-            reportError(displayName(l_strIn), "cannot be written as " + l_strTo + ": " + l_tSavers.getLastErrMsg());
+            reportError(displayName(l_strIn),
+                        "cannot be written as " + l_strTo + ": " + l_tSavers.getLastErrMsg());
             return EXIT_INVALID;
         }
         if (l_strTo == "packet-text" && (l_strResult.empty() || l_strResult.back() != '\n'))

@@ -50,8 +50,8 @@ int runFmt(int argc, char **argv) {
     if (l_bCheck && l_bInPlace)
         return usageError("fmt", "--check and --in-place exclude each other");
     const std::string l_strIndent = l_tArgs.value("--indent", "2");
-    if (l_strIndent.empty() || l_strIndent.size() > 2 || l_strIndent.find_first_not_of("0123456789") != std::string::npos ||
-        std::stoi(l_strIndent) > 16)
+    if (l_strIndent.empty() || l_strIndent.size() > 2 ||
+        l_strIndent.find_first_not_of("0123456789") != std::string::npos || std::stoi(l_strIndent) > 16)
         return usageError("fmt", "--indent needs a number from 0 to 16");
     unsigned int l_uiSCBC = SCBC_DEFAULT | SCBC_ONELINE_ARRAY | SCBC_NULL_WORD | SCBC_FINAL_LF;
     if (l_tArgs.has("--multi-line-arrays"))

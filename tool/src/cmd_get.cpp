@@ -54,8 +54,9 @@ int runGet(int argc, char **argv) {
         l_strError = l_tError.what();
     }
     if (l_pNode == nullptr) {
-        reportError(displayName(l_strDoc), l_strError.empty() ? "no member at path '" + l_strPath + "'"
-                                                              : "bad path '" + l_strPath + "': " + l_strError);
+        reportError(displayName(l_strDoc), l_strError.empty()
+                                               ? "no member at path '" + l_strPath + "'"
+                                               : "bad path '" + l_strPath + "': " + l_strError);
         return EXIT_INVALID;
     }
     const bool l_bContainer = l_pNode->getDT() == DT_fields || l_pNode->getDT() == DT_array;

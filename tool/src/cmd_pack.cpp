@@ -43,7 +43,8 @@ Exit status: 0 message written, 1 invalid input, cut values or failed output,
 
 // Sets the leaves of `a_tValues` into the layout by path; false after reporting the first
 // path the layout does not have.
-bool mergeValues(const CFields &a_tValues, CFields &a_tLayout, std::string &a_strPath, const std::string &a_strName) {
+bool mergeValues(const CFields &a_tValues, CFields &a_tLayout, std::string &a_strPath,
+                 const std::string &a_strName) {
     const bool l_bRecord = a_tValues.getDT() == DT_fields;
     const bool l_bArray = a_tValues.getDT() == DT_array;
     if (l_bRecord || l_bArray) {
@@ -51,7 +52,8 @@ bool mergeValues(const CFields &a_tValues, CFields &a_tLayout, std::string &a_st
         for (const CFields &l_tChild : a_tValues) {
             const size_t l_uiMark = a_strPath.size();
             if (l_bRecord && l_tChild.getNameLen() != 0)
-                a_strPath += (a_strPath.empty() ? "" : ".") + std::string(l_tChild.getName(), l_tChild.getNameLen());
+                a_strPath +=
+                    (a_strPath.empty() ? "" : ".") + std::string(l_tChild.getName(), l_tChild.getNameLen());
             else
                 a_strPath += "[" + std::to_string(l_uiIndex) + "]";
             if (!mergeValues(l_tChild, a_tLayout, a_strPath, a_strName))

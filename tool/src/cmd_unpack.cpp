@@ -70,14 +70,14 @@ bool readLayoutAndMessage(const CArgs &a_tArgs, CFields &a_tLayout, std::string 
 }
 
 // Walks the leaves in message order, calling `a_fVisit(leaf, path)` until it returns true.
-template <class F>
-bool visitLeaves(CFields &a_tNode, std::string &a_strPath, F &a_fVisit) {
+template <class F> bool visitLeaves(CFields &a_tNode, std::string &a_strPath, F &a_fVisit) {
     const bool l_bRecord = a_tNode.getDT() == DT_fields;
     unsigned int l_uiIndex = 0;
     for (CFields &l_tChild : a_tNode) {
         const size_t l_uiMark = a_strPath.size();
         if (l_bRecord && l_tChild.getNameLen() != 0)
-            a_strPath += (a_strPath.empty() ? "" : ".") + std::string(l_tChild.getName(), l_tChild.getNameLen());
+            a_strPath +=
+                (a_strPath.empty() ? "" : ".") + std::string(l_tChild.getName(), l_tChild.getNameLen());
         else
             a_strPath += "[" + std::to_string(l_uiIndex) + "]";
         const bool l_bContainer = l_tChild.getDT() == DT_fields || l_tChild.getDT() == DT_array;

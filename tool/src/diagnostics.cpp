@@ -32,7 +32,9 @@ void printTagged(const std::string &where, const char *tag, const char *colour, 
 }
 
 // Control bytes of a source line as they are shown (tabs kept, so that the caret lines up).
-char shown(char c) { return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F ? '?' : c; }
+char shown(char c) {
+    return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F ? '?' : c;
+}
 
 } // namespace
 
@@ -54,7 +56,9 @@ void complain(const std::string &message) {
     std::fwrite(l_strLine.data(), 1, l_strLine.size(), stderr);
 }
 
-void reportError(const std::string &where, const std::string &message) { printTagged(where, "error", kRed, message); }
+void reportError(const std::string &where, const std::string &message) {
+    printTagged(where, "error", kRed, message);
+}
 
 void reportWarning(const std::string &where, const std::string &message) {
     printTagged(where, "warning", kMagenta, message);
@@ -93,7 +97,8 @@ void printProblems(const std::string &path, std::string_view data, const std::ve
         size_t l_uiFrom = l_uiLineStart;
         size_t l_uiTo = l_uiLineEnd;
         if (l_uiTo - l_uiFrom > kLineWindow) {
-            l_uiFrom = l_uiOffset > l_uiLineStart + kLineWindow / 2 ? l_uiOffset - kLineWindow / 2 : l_uiLineStart;
+            l_uiFrom =
+                l_uiOffset > l_uiLineStart + kLineWindow / 2 ? l_uiOffset - kLineWindow / 2 : l_uiLineStart;
             l_uiTo = std::min(l_uiLineEnd, l_uiFrom + kLineWindow);
         }
         std::string l_strSource = "  ";

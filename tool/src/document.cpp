@@ -26,7 +26,9 @@ std::string plainMessage(std::string a_strMessage) {
 
 } // namespace
 
-bool isBinaryDocument(std::string_view data) { return data.size() >= 4 && data.substr(0, 4) == "VEXF"; }
+bool isBinaryDocument(std::string_view data) {
+    return data.size() >= 4 && data.substr(0, 4) == "VEXF";
+}
 
 bool loadDocument(std::string_view data, CFields &root, const std::string &password,
                   std::vector<tProblem> &problems) {

@@ -15,7 +15,9 @@ namespace vexl::tool {
 
 namespace {
 
-std::string systemError(int a_nErr) { return std::strerror(a_nErr); }
+std::string systemError(int a_nErr) {
+    return std::strerror(a_nErr);
+}
 
 // Reads everything from `a_nFd` into `a_strOut`, up to the input limit.
 bool readAll(int a_nFd, std::string &a_strOut, std::string &a_strError) {
@@ -53,7 +55,9 @@ bool writeAll(int a_nFd, std::string_view a_strData) {
 
 } // namespace
 
-std::string displayName(const std::string &path) { return path == "-" ? "<stdin>" : path; }
+std::string displayName(const std::string &path) {
+    return path == "-" ? "<stdin>" : path;
+}
 
 bool readInput(const std::string &path, std::string &out, std::string &error) {
     out.clear();
@@ -76,8 +80,8 @@ bool readInput(const std::string &path, std::string &out, std::string &error) {
         error = "is a directory";
         l_bOk = false;
     } else if (S_ISREG(l_tStat.st_mode) && uint64_t(l_tStat.st_size) > kMaxInputBytes) {
-        error = "file of " + std::to_string(uint64_t(l_tStat.st_size)) + " bytes is larger than the limit of " +
-                std::to_string(kMaxInputBytes) + " bytes";
+        error = "file of " + std::to_string(uint64_t(l_tStat.st_size)) +
+                " bytes is larger than the limit of " + std::to_string(kMaxInputBytes) + " bytes";
         l_bOk = false;
     } else {
         if (S_ISREG(l_tStat.st_mode))

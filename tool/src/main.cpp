@@ -36,8 +36,8 @@ struct tCommand {
 };
 
 constexpr tCommand kCommands[] = {
-    {"check", vexl::tool::runCheck},   {"fmt", vexl::tool::runFmt},       {"convert", vexl::tool::runConvert},
-    {"pack", vexl::tool::runPack},     {"unpack", vexl::tool::runUnpack}, {"verify", vexl::tool::runVerify},
+    {"check", vexl::tool::runCheck}, {"fmt", vexl::tool::runFmt},       {"convert", vexl::tool::runConvert},
+    {"pack", vexl::tool::runPack},   {"unpack", vexl::tool::runUnpack}, {"verify", vexl::tool::runVerify},
     {"get", vexl::tool::runGet},
 };
 

@@ -7,8 +7,7 @@ namespace vexl::tool {
 namespace {
 
 // The tree's own path lookup when the library has one.
-template <class T>
-const CFields *viaLibrary(const T &a_tRoot, const std::string &a_strPath, bool &a_bHave) {
+template <class T> const CFields *viaLibrary(const T &a_tRoot, const std::string &a_strPath, bool &a_bHave) {
     if constexpr (requires { a_tRoot.findPath(std::string_view(a_strPath)); }) {
         a_bHave = true;
         return a_tRoot.findPath(std::string_view(a_strPath));

@@ -60,11 +60,15 @@ TEST(PacketLossless, FindsEveryKindOfCutAndShowsTheBytesMakeWrites) {
 
 TEST(PacketLossless, ValuesThatFitAreNotReported) {
     const std::vector<CFields> l_vecFits = {
-        leaf(12, "ANF2"),       leaf(12, "ANF8"),          leaf(-5, "ANF2"),           leaf("abc", "ACF3"),
-        leaf("ab", "ACF8"),     leaf(65535, "BNF2"),       leaf(-1, "BNF8"),           leaf(-1, "BNF10"),
-        leaf(1.5, "BNF8"),      leaf(0.0, "BNF2"),         leaf(true, "ANF1"),         leaf(true, "BNF1"),
-        leaf("0123456", "ACV1+0"), leaf(std::string(250, 'x'), "BCV1+0"), leaf("-12.5", "ANF6"),
-        leaf("", "ANF4"),       leaf(CFields(), "ANF4"),   leaf(123456, "ACV2+0"),
+        leaf(12, "ANF2"),          leaf(12, "ANF8"),
+        leaf(-5, "ANF2"),          leaf("abc", "ACF3"),
+        leaf("ab", "ACF8"),        leaf(65535, "BNF2"),
+        leaf(-1, "BNF8"),          leaf(-1, "BNF10"),
+        leaf(1.5, "BNF8"),         leaf(0.0, "BNF2"),
+        leaf(true, "ANF1"),        leaf(true, "BNF1"),
+        leaf("0123456", "ACV1+0"), leaf(std::string(250, 'x'), "BCV1+0"),
+        leaf("-12.5", "ANF6"),     leaf("", "ANF4"),
+        leaf(CFields(), "ANF4"),   leaf(123456, "ACV2+0"),
     };
     for (size_t i = 0; i < l_vecFits.size(); ++i)
         EXPECT_TRUE(checkOne(l_vecFits[i]).empty()) << "case " << i;
@@ -87,8 +91,8 @@ TEST(PacketLossless, LeavesWithoutBytesAreSkippedAndTheLayoutIsUntouched) {
 TEST(PacketLossless, EntriesNameExpressionValueAndPathInMessageOrder) {
     CFields l_tLayout;
     CLoaders l_tLoaders;
-    ASSERT_TRUE(l_tLoaders.loading(std::string("{ \"a\" = [ (ACF2) \"xyz\", (ANF1) 7 ], \"b\" = (ANF2) 123 }"),
-                                   l_tLayout, "", true));
+    ASSERT_TRUE(l_tLoaders.loading(
+        std::string("{ \"a\" = [ (ACF2) \"xyz\", (ANF1) 7 ], \"b\" = (ANF2) 123 }"), l_tLayout, "", true));
     const std::vector<tLossEntry> l_vecCuts = pkt_CheckLossless(l_tLayout);
     ASSERT_EQ(l_vecCuts.size(), 2u);
     EXPECT_EQ(l_vecCuts[0].strPath, "a[0]");

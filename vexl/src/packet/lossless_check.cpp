@@ -6,8 +6,8 @@
 #include "vexl/packet_check.h"
 
 #include <cerrno>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 
 #include "vexl/savers.h"
 #include "vexl/utilities.h"
@@ -137,7 +137,8 @@ bool findLoss(const CFields &a_tLeaf, const tPacketExpInfo &a_tExp, E_LossReason
 
     // Binary fields.
     if (l_bVariable) {
-        const int64_t l_nPrefix = int64_t(l_uiWidth) - a_tExp.nCalibration + int64_t(binaryContentLength(a_tLeaf));
+        const int64_t l_nPrefix =
+            int64_t(l_uiWidth) - a_tExp.nCalibration + int64_t(binaryContentLength(a_tLeaf));
         if (l_nPrefix < 0 || exceedsBytes(uint64_t(l_nPrefix), l_uiWidth)) {
             a_eReason = LR_Prefix;
             a_strMessage = "length prefix " + std::to_string(l_nPrefix) + " does not fit " +
@@ -152,8 +153,8 @@ bool findLoss(const CFields &a_tLeaf, const tPacketExpInfo &a_tExp, E_LossReason
     case DT_codelist:
         if (a_tLeaf.getRawBytes() > l_uiLength) {
             a_eReason = LR_Text;
-            a_strMessage = std::to_string(a_tLeaf.getRawBytes()) + " byte(s) in a " + std::to_string(l_uiLength) +
-                           "-byte field";
+            a_strMessage = std::to_string(a_tLeaf.getRawBytes()) + " byte(s) in a " +
+                           std::to_string(l_uiLength) + "-byte field";
             return true;
         }
         return false;
@@ -217,7 +218,7 @@ void walk(const CFields &a_tNode, std::string &a_strPath, std::vector<tLossEntry
             walk(l_tChild, a_strPath, a_vecOut);
         } else {
             const tPacketExpInfo l_tExp = l_tChild.pkt_GetExp();
-            const bool l_bTakesBytes = l_tExp.eLengthCode() == LEC_VARIABLE ? l_tExp.uVarWidth != 0
+            const bool l_bTakesBytes = l_tExp.eLengthCode() == LEC_VARIABLE  ? l_tExp.uVarWidth != 0
                                        : l_tExp.eLengthCode() <= LEC_DYNAMIC ? l_tExp.uLength() != 0
                                                                              : false;
             E_LossReason l_eReason = LR_Digits;
