@@ -26,7 +26,6 @@ constexpr const char *kMsgPacket =
     "The packet expression cannot be written in JSON (bDropExtras leaves it out).";
 constexpr const char *kMsgSecond =
     "The fixed or valid value cannot be written in JSON (bDropExtras leaves it out).";
-constexpr const char *kMsgRootName = "The root's name cannot be written in JSON (bDropExtras leaves it out).";
 constexpr const char *kMsgElementName =
     "The name of an array element cannot be written in JSON (bDropExtras leaves it out).";
 
@@ -53,8 +52,6 @@ public:
         m_str.resize(4096);
         m_pPos = m_str.data();
         m_pEnd = m_pPos + m_str.size();
-        if (!m_bDropExtras && root.getNameLen() != 0)
-            return fail(kMsgRootName);
         if (!writeValue(root, 0))
             return false;
         m_str.resize(size_t(m_pPos - m_str.data()));

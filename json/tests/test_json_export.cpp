@@ -109,6 +109,14 @@ TEST(JsonExportLayout, PrettyIndentsAndKeepsEmptyContainersShort) {
     EXPECT_EQ(write(t, pretty), "{\n\"a\": 1,\n\"b\": [\ntrue,\n{}\n],\n\"c\": []\n}");
 }
 
+TEST(JsonExportNames, TheGivenNodesOwnNameIsNotPartOfItsValue) {
+    CFields t;
+    t.setName("doc");
+    t.addChildRef("server").addChildRef("port") = 80;
+    EXPECT_EQ(write(t), R"({"server":{"port":80}})");
+    EXPECT_EQ(write(t["server"]), R"({"port":80})");
+}
+
 TEST(JsonExportNames, UnnamedAndRepeatedMembers) {
     CFields t;
     t.addChildRef("a") = 1;
@@ -142,7 +150,7 @@ TEST(JsonExportExtras, ReportedWithPathOrDroppedOnRequest) {
          },
          "srv.hosts[0]"},
         {"fixed or valid", [](CFields &t) { t["srv"]["hosts"][0u].setVK(vexl::VK_Fixed); }, "srv.hosts[0]"},
-        {"root's name", [](CFields &t) { t.setName("doc"); }, ""},
+        {"ID", [](CFields &t) { t.setID(3); }, ""},
         {"array element", [](CFields &t) { t["srv"]["hosts"][1u].setName("x"); }, "srv.hosts[1]"},
     };
     const std::string plain = write(tree());

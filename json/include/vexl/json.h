@@ -53,9 +53,11 @@
 /// list or name that is not valid UTF-8, naming its member path. Export escapes `"`, `\` and the
 /// bytes below 0x20 (`\b \f \n \r \t`, others `\u00XX`) and writes everything else as it is.
 ///
-/// What JSON cannot hold: IDs, comments, packet expressions, fixed/valid second values, a name
-/// on the root and names of array elements. Export reports the first such node as an error with
-/// its member path, unless `tJsonWriteOptions::bDropExtras` is set, which leaves them out.
+/// What JSON cannot hold: IDs, comments, packet expressions, fixed/valid second values and names
+/// of array elements. Export reports the first such node as an error with its member path, unless
+/// `tJsonWriteOptions::bDropExtras` is set, which leaves them out. The name of the node given to
+/// `toJSON` is not part of its value and is not written (as `fromJSON` leaves the name of its
+/// `out` alone), so a member can be written on its own.
 ///
 /// Nesting: a value may lie at most 999 containers deep (the limit of the text loader: 999 nested
 /// arrays around a number load, 1000 do not). Deeper input is an import error; a deeper tree is an
@@ -109,8 +111,8 @@ struct tJsonWriteOptions {
     bool bPretty = false;
     /// Spaces per level when `bPretty` is set (default 2, at most 16).
     unsigned int uIndent = 2;
-    /// Leave out what JSON cannot hold (IDs, comments, packet expressions, second values, the
-    /// root's name, names of array elements) instead of failing (default false).
+    /// Leave out what JSON cannot hold (IDs, comments, packet expressions, second values, names
+    /// of array elements) instead of failing (default false).
     bool bDropExtras = false;
 };
 
@@ -128,7 +130,7 @@ struct tJsonWriteOptions {
                                      const tJsonReadOptions &options = {});
 
 /// Writes `tree` as JSON text (see the mapping above) into `out`, replacing its content.
-/// \param tree any node; its value becomes the JSON root value.
+/// \param tree any node; its value becomes the JSON root value (its own name is not written).
 /// \param out on success the JSON text (no final line break unless pretty); on failure
 ///        untouched.
 /// \param error when not null and the call fails: message and member path.
