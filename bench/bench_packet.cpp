@@ -388,6 +388,24 @@ void BM_EngineMake(benchmark::State &a_state) {
     countAllocs(a_state, l_uNewBefore);
 }
 
+void BM_EngineMakeBuffer(benchmark::State &a_state) {
+    const auto &l_vecSpec = specOf(int(a_state.range(0)));
+    CFields l_tTree = buildTree(l_vecSpec);
+    const std::string l_strWant = handMakeString(handLayout(l_vecSpec), recordFrom(l_vecSpec));
+    char l_acBuffer[1024];
+    if (l_tTree.pkt_Make4ChildrenTo(l_acBuffer, sizeof(l_acBuffer), false) != l_strWant.size() ||
+        std::string(l_acBuffer, l_strWant.size()) != l_strWant) {
+        a_state.SkipWithError("the engine's packet differs from the hand-written one");
+        return;
+    }
+    const uint64_t l_uNewBefore = g_uNewCalls.load();
+    for (auto _ : a_state) {
+        benchmark::DoNotOptimize(l_tTree.pkt_Make4ChildrenTo(l_acBuffer, sizeof(l_acBuffer), false));
+        benchmark::ClobberMemory();
+    }
+    countAllocs(a_state, l_uNewBefore);
+}
+
 // MARK: - Make over prepared trees (scattered nodes)
 
 void BM_HandMakeMany(benchmark::State &a_state) {
@@ -402,6 +420,42 @@ void BM_HandMakeMany(benchmark::State &a_state) {
         l_ui = (l_ui + 1) % kTreeCount;
     }
     a_state.SetItemsProcessed(a_state.iterations());
+}
+
+void BM_HandMakeManyBuffer(benchmark::State &a_state) {
+    const int l_nLayout = int(a_state.range(0));
+    const tHandLayout l_tLayout = handLayout(specOf(l_nLayout));
+    std::vector<tRecord> l_vecRecords;
+    for (const auto &l_vecSpec : variantsOf(l_nLayout).vecSpecs)
+        l_vecRecords.push_back(recordFrom(l_vecSpec));
+    char l_acBuffer[1024];
+    unsigned l_ui = 0;
+    for (auto _ : a_state) {
+        handMakeInto(l_tLayout, l_vecRecords[l_ui], l_acBuffer);
+        benchmark::DoNotOptimize(l_acBuffer);
+        benchmark::ClobberMemory();
+        l_ui = (l_ui + 1) % kTreeCount;
+    }
+    a_state.SetItemsProcessed(a_state.iterations());
+}
+
+void BM_EngineMakeManyBuffer(benchmark::State &a_state) {
+    const int l_nLayout = int(a_state.range(0));
+    std::vector<CFields> l_vecTrees;
+    l_vecTrees.reserve(kTreeCount);
+    for (const auto &l_vecSpec : variantsOf(l_nLayout).vecSpecs)
+        l_vecTrees.push_back(buildTree(l_vecSpec));
+    char l_acBuffer[1024];
+    for (CFields &l_tTree : l_vecTrees) // compiled once, as a server's prepared messages are
+        l_tTree.pkt_Make4ChildrenTo(l_acBuffer, sizeof(l_acBuffer), false);
+    unsigned l_ui = 0;
+    const uint64_t l_uNewBefore = g_uNewCalls.load();
+    for (auto _ : a_state) {
+        benchmark::DoNotOptimize(l_vecTrees[l_ui].pkt_Make4ChildrenTo(l_acBuffer, sizeof(l_acBuffer), false));
+        benchmark::ClobberMemory();
+        l_ui = (l_ui + 1) % kTreeCount;
+    }
+    countAllocs(a_state, l_uNewBefore);
 }
 
 void BM_EngineMakeMany(benchmark::State &a_state) {
@@ -464,6 +518,33 @@ void BM_EngineSetMake(benchmark::State &a_state) {
     for (auto _ : a_state) {
         setValues(l_tTree, l_vecSpecs[l_ui], l_vecLens[l_ui].data());
         benchmark::DoNotOptimize(l_tTree.pkt_Make4Children(false));
+        l_ui = (l_ui + 1) % 16;
+    }
+    countAllocs(a_state, l_uNewBefore);
+}
+
+void BM_EngineSetMakeBuffer(benchmark::State &a_state) {
+    const int l_nLayout = int(a_state.range(0));
+    const auto &l_vecSpecs = variantsOf(l_nLayout).vecSpecs;
+    std::vector<std::vector<unsigned>> l_vecLens;
+    for (const auto &l_vecSpec : l_vecSpecs) {
+        std::vector<unsigned> l_vec;
+        for (const tFieldSpec &l_tSpec : l_vecSpec)
+            l_vec.push_back(l_tSpec.cpText != nullptr ? unsigned(std::strlen(l_tSpec.cpText)) : 0u);
+        l_vecLens.push_back(l_vec);
+    }
+    CFields l_tTree = buildTree(specOf(l_nLayout));
+    char l_acBuffer[1024];
+    for (unsigned i = 0; i < 16; ++i) { // every text's block at its largest
+        setValues(l_tTree, l_vecSpecs[i], l_vecLens[i].data());
+        l_tTree.pkt_Make4ChildrenTo(l_acBuffer, sizeof(l_acBuffer), false);
+    }
+    unsigned l_ui = 0;
+    const uint64_t l_uNewBefore = g_uNewCalls.load();
+    for (auto _ : a_state) {
+        setValues(l_tTree, l_vecSpecs[l_ui], l_vecLens[l_ui].data());
+        benchmark::DoNotOptimize(l_tTree.pkt_Make4ChildrenTo(l_acBuffer, sizeof(l_acBuffer), false));
+        benchmark::ClobberMemory();
         l_ui = (l_ui + 1) % 16;
     }
     countAllocs(a_state, l_uNewBefore);
@@ -544,9 +625,13 @@ void BM_StrtoullParse(benchmark::State &a_state) {
 BENCHMARK(BM_HandMakeBuffer)->Arg(0)->Arg(1);
 BENCHMARK(BM_HandMakeString)->Arg(0)->Arg(1);
 BENCHMARK(BM_EngineMake)->Arg(0)->Arg(1);
+BENCHMARK(BM_EngineMakeBuffer)->Arg(0)->Arg(1);
 BENCHMARK(BM_HandMakeMany)->Arg(0)->Arg(1);
 BENCHMARK(BM_EngineMakeMany)->Arg(0)->Arg(1);
+BENCHMARK(BM_HandMakeManyBuffer)->Arg(0)->Arg(1);
+BENCHMARK(BM_EngineMakeManyBuffer)->Arg(0)->Arg(1);
 BENCHMARK(BM_EngineSetMake)->Arg(0)->Arg(1);
+BENCHMARK(BM_EngineSetMakeBuffer)->Arg(0)->Arg(1);
 BENCHMARK(BM_HandParse)->Arg(0)->Arg(1);
 BENCHMARK(BM_EngineParse)->Arg(0)->Arg(1);
 BENCHMARK(BM_SnprintfMake)->Arg(0)->Arg(1);

@@ -1,11 +1,14 @@
 // Values on the hot paths of making and parsing: a code list set or received again takes the
 // node's own block when it fits (and gives up a block far too large), and received numbers with
-// a leading "-" store exactly what the general number reader stores.
+// a leading "-" store exactly what the general number reader stores, and runs of digits read
+// eight at a time give what one at a time gives.
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
+#include "packet/packet_bytes.h"
 #include "test_packet_support.h"
 #include "vexl/fields.h"
 #include "vexl/utilities.h"
@@ -138,5 +141,28 @@ TEST(ReceivedValues, NumbersStoreWhatTheGeneralReaderStores) {
         ASSERT_EQ(l_tVariable.pkt_Parse4OneSelf(l_strPacket.data(), unsigned(l_strPacket.size()), true), 0);
         EXPECT_EQ(l_tVariable.getDT(), l_tWant.getDT()) << l_cpText;
         EXPECT_EQ(l_tVariable.getValueRef().m_ullValue, l_tWant.getValueRef().m_ullValue) << l_cpText;
+    }
+}
+
+TEST(ReceivedValues, DigitRunsReadEightAtATimeAsOneByOne) {
+    std::mt19937 l_rng(12);
+    for (int l_nRound = 0; l_nRound < 20000; ++l_nRound) {
+        std::string l_strText(1 + l_rng() % 19, '0');
+        for (char &c : l_strText)
+            c = char('0' + l_rng() % 10);
+        if (l_rng() % 2 == 0) // one byte that is not a digit, next to the digits or far from them
+            l_strText[l_rng() % l_strText.size()] = "/:\x00 \xB0\x39\x3F-"[l_rng() % 8];
+        bool l_bDigits = true;
+        uint64_t l_uWant = 0;
+        for (char c : l_strText) {
+            l_bDigits = l_bDigits && c >= '0' && c <= '9';
+            l_uWant = l_uWant * 10 + unsigned(c - '0');
+        }
+        uint64_t l_uGot = 0;
+        ASSERT_EQ(detail::readPlainDigits(l_strText.data(), unsigned(l_strText.size()), l_uGot), l_bDigits)
+            << l_strText;
+        if (l_bDigits) {
+            ASSERT_EQ(l_uGot, l_uWant) << l_strText;
+        }
     }
 }
