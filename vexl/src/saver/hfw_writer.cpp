@@ -128,6 +128,8 @@ void CHfwWriter::writeFields(const CFields &field) {
         writeCommentBeforeValue(*l_pMember);
         writeHead(*l_pMember, l_ucFlags, false);
         writeField(*l_pMember, l_ucFlags);
+        if (l_pBegin == l_pLast)
+            writeSoleNull(*l_pMember, l_ucFlags);
         if (l_pMember == l_pLast) {
             writeCommentAfterValueOnSameLine(*l_pMember);
             if ((l_ucFlags & s_cnWrittenMask) == 0)
@@ -181,6 +183,8 @@ void CHfwWriter::writeArray(const CFields &field) {
             const size_t l_uiBegin = m_tOut.size();
             unsigned char l_ucFlags = 0;
             writeField(l_pElems[i], l_ucFlags);
+            if (n == 1)
+                writeSoleNull(l_pElems[i], l_ucFlags);
             m_rEnds.push_back(uint32_t(m_tOut.size() - l_uiStart));
             l_ullWidth += m_tOut.size() - l_uiBegin;
             if (hasCommentForValue(l_pElems[i]) || l_ullWidth >= m_uiLimit) {
@@ -219,6 +223,8 @@ void CHfwWriter::writeArray(const CFields &field) {
             m_tOut.append(m_rScratch.data() + l_uiBegin, m_rEnds[i] - l_uiBegin);
         } else {
             writeField(e, l_ucFlags);
+            if (n == 1)
+                writeSoleNull(e, l_ucFlags);
         }
         if (i + 1 < n) {
             m_tOut.put(',');
@@ -232,6 +238,16 @@ void CHfwWriter::writeArray(const CFields &field) {
     unindent();
     writeIndent();
     m_tOut.put(']');
+}
+
+// A container's only child that would be written as nothing (a null without name, ID or
+// expression, with the null word off) is written as "null": brackets with nothing in them are
+// an empty container.
+void CHfwWriter::writeSoleNull(const CFields &child, unsigned char &flags) {
+    if (child.getDT() == DT_null && (flags & s_cnWrittenMask) == 0) {
+        m_tOut.append("null", 4);
+        flags |= WF_VALUE;
+    }
 }
 
 // MARK: - Primitives

@@ -29,6 +29,7 @@ private:
     void writeFields(const CFields &field);
     void writeArray(const CFields &field);
     void writeHead(const CFields &field, unsigned char &flags, bool root);
+    void writeSoleNull(const CFields &child, unsigned char &flags);
 
     // MARK: - Primitives
     void writeIndent();
