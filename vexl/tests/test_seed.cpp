@@ -378,10 +378,10 @@ TEST(SeedPaths, EveryPathGivesThePublishedVectors) {
     }
 }
 
-// Block counts 0 to 70 cover every tail of every register width (8 and 16 blocks, two register
-// sets side by side), and a large buffer covers the long run. Encryption is checked against
-// OpenSSL, decryption against the plaintext, both in place and out of place, and the bytes just
-// past the end are never written.
+// Block counts 0 to 70 cover every tail of every path's step (8 or 16 blocks per register, up to
+// four register sets side by side: at most 64 blocks), and a large buffer covers the long run. Encryption is
+// checked against OpenSSL, decryption against the plaintext, both in place and out of place, and the bytes
+// just past the end are never written.
 TEST(SeedPaths, EveryPathMatchesOpenSslOnEveryLength) {
     if (opensslSeed() == nullptr)
         GTEST_SKIP() << "OpenSSL's legacy provider (SEED-ECB) could not be loaded";

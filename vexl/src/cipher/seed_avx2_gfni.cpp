@@ -16,7 +16,7 @@ namespace vexl::detail {
 namespace {
 
 struct tOpsAvx2Gfni : tAvx2Words {
-    static constexpr size_t kGroups = 2;
+    static constexpr size_t kGroups = 4;
 
     explicit tOpsAvx2Gfni(const tSeedWideConstants &c) noexcept
         : m_toAes(_mm256_set1_epi64x(static_cast<long long>(c.m_uiToAes))),

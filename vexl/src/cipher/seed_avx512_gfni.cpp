@@ -30,7 +30,7 @@ namespace {
 struct tOps512 {
     using V = __m512i;
     static constexpr size_t kLanes = 16;
-    static constexpr size_t kGroups = 2;
+    static constexpr size_t kGroups = 4;
 
     explicit tOps512(const tSeedWideConstants &c) noexcept
         : m_toAes(_mm512_set1_epi64(static_cast<long long>(c.m_uiToAes))),
@@ -92,6 +92,19 @@ void seedBlocksAvx512Gfni(const uint32_t *a_pRoundKeys, const unsigned char *a_p
                           size_t a_uiBlocks, bool a_bDecrypt) noexcept {
     const tOps512 l_ops(seedWideConstants());
     laneRun(l_ops, a_pRoundKeys, a_pIn, a_pOut, a_uiBlocks, a_bDecrypt);
+    // laneRun cleared registers 0 to 15; AVX-512 adds 16 to 31.
+    __asm__ volatile("vpxord %%xmm16, %%xmm16, %%xmm16\n\tvpxord %%xmm17, %%xmm17, %%xmm17\n\t"
+                     "vpxord %%xmm18, %%xmm18, %%xmm18\n\tvpxord %%xmm19, %%xmm19, %%xmm19\n\t"
+                     "vpxord %%xmm20, %%xmm20, %%xmm20\n\tvpxord %%xmm21, %%xmm21, %%xmm21\n\t"
+                     "vpxord %%xmm22, %%xmm22, %%xmm22\n\tvpxord %%xmm23, %%xmm23, %%xmm23\n\t"
+                     "vpxord %%xmm24, %%xmm24, %%xmm24\n\tvpxord %%xmm25, %%xmm25, %%xmm25\n\t"
+                     "vpxord %%xmm26, %%xmm26, %%xmm26\n\tvpxord %%xmm27, %%xmm27, %%xmm27\n\t"
+                     "vpxord %%xmm28, %%xmm28, %%xmm28\n\tvpxord %%xmm29, %%xmm29, %%xmm29\n\t"
+                     "vpxord %%xmm30, %%xmm30, %%xmm30\n\tvpxord %%xmm31, %%xmm31, %%xmm31"
+                     :
+                     :
+                     : "xmm16", "xmm17", "xmm18", "xmm19", "xmm20", "xmm21", "xmm22", "xmm23", "xmm24",
+                       "xmm25", "xmm26", "xmm27", "xmm28", "xmm29", "xmm30", "xmm31");
 }
 
 } // namespace vexl::detail

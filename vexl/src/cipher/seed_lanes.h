@@ -13,7 +13,11 @@
 // by the linker for code built for another.
 //
 // Round keys are broadcast from the 32-word schedule where they are used; no widened copy of
-// them is kept. The tail buffer that pads the last partial register set is wiped.
+// them is kept on purpose. What the compiler spills (state words, perhaps a broadcast key) and
+// the tail buffer that pads the last partial register set are wiped before returning, and the
+// vector registers are cleared, as the scalar schedule is wiped when its key goes.
+
+#include <immintrin.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -93,6 +97,14 @@ void laneBlocks(const Ops &a_ops, const uint32_t *rk, const unsigned char *in, u
     }
 }
 
+// Overwrites the stack just below the caller's frame, where `laneGroups` ran (its frame and red
+// zone take a few hundred bytes), then clears the vector registers 0 to 15.
+__attribute__((noinline)) void wipeLaneScratch() noexcept {
+    unsigned char l_auc[2048];
+    explicit_bzero(l_auc, sizeof l_auc);
+    _mm256_zeroall();
+}
+
 template <class Ops>
 void laneRun(const Ops &a_ops, const uint32_t *rk, const unsigned char *in, unsigned char *out, size_t blocks,
              bool decrypt) noexcept {
@@ -100,6 +112,7 @@ void laneRun(const Ops &a_ops, const uint32_t *rk, const unsigned char *in, unsi
         laneBlocks<Ops, true>(a_ops, rk, in, out, blocks);
     else
         laneBlocks<Ops, false>(a_ops, rk, in, out, blocks);
+    wipeLaneScratch();
 }
 
 } // namespace
