@@ -159,8 +159,16 @@ constexpr uint8_t gfniAffine(uint64_t a_uiMatrix, uint8_t x, uint8_t b) {
     }
     return static_cast<uint8_t>(r ^ b);
 }
+constexpr std::array<uint8_t, 256> makeAesInverse() {
+    std::array<uint8_t, 256> t{};
+    for (unsigned x = 1; x < 256; ++x)
+        t[x] = gfPow(static_cast<uint8_t>(x), 254, kAesPoly);
+    return t; // and 0 -> 0
+}
+constexpr std::array<uint8_t, 256> kAesInverse = makeAesInverse();
+
 constexpr uint8_t gfniAffineInv(uint64_t a_uiMatrix, uint8_t x, uint8_t b) {
-    return gfniAffine(a_uiMatrix, x == 0 ? 0 : gfPow(x, 254, kAesPoly), b);
+    return gfniAffine(a_uiMatrix, kAesInverse[x], b);
 }
 
 constexpr uint64_t kGfniToAes = gfniMatrix(kToAes);
@@ -183,15 +191,23 @@ constexpr uint32_t rotl32(uint32_t v, unsigned n) {
     return n == 0 ? v : (v << n) | (v >> (32 - n));
 }
 
-// G the way the GFNI paths compute it.
+// S1 and S2 the way the GFNI paths compute them, for every byte.
+constexpr std::array<std::array<uint8_t, 256>, 2> makeWideSboxes() {
+    std::array<std::array<uint8_t, 256>, 2> t{};
+    for (unsigned x = 0; x < 256; ++x) {
+        const uint8_t v = gfniAffine(kGfniToAes, static_cast<uint8_t>(x), 0);
+        t[0][x] = gfniAffineInv(kGfniS1, v, kSeedS1Const);
+        t[1][x] = gfniAffineInv(kGfniS2, v, kSeedS2Const);
+    }
+    return t;
+}
+constexpr std::array<std::array<uint8_t, 256>, 2> kWideSboxes = makeWideSboxes();
+
+// G the way the GFNI paths compute it: S1 on bytes 0 and 2, S2 on bytes 1 and 3, then the masks.
 constexpr uint32_t wideG(uint32_t x) {
     uint32_t y = 0;
-    for (unsigned i = 0; i < 4; ++i) {
-        const uint8_t v = gfniAffine(kGfniToAes, static_cast<uint8_t>(x >> (8 * i)), 0);
-        y |= uint32_t{i % 2 == 0 ? gfniAffineInv(kGfniS1, v, kSeedS1Const)
-                                 : gfniAffineInv(kGfniS2, v, kSeedS2Const)}
-             << (8 * i);
-    }
+    for (unsigned i = 0; i < 4; ++i)
+        y |= uint32_t{kWideSboxes[i % 2][(x >> (8 * i)) & 0xFF]} << (8 * i);
     uint32_t z = 0;
     for (unsigned k = 0; k < 4; ++k)
         z ^= rotl32(y, 8 * k) & kMix[k];
