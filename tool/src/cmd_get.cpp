@@ -20,7 +20,8 @@ in the human-friendly form.
 
 Options:
   -r, --raw              print a text value's bytes without quotes or escapes
-  --json                 print as JSON
+  --json                 print the values as JSON (IDs, comments and packet
+                         expressions are left out)
   --password-file FILE   password of an encrypted binary document
   -h, --help             show this help
 
@@ -62,7 +63,7 @@ int runGet(int argc, char **argv) {
     const bool l_bContainer = l_pNode->getDT() == DT_fields || l_pNode->getDT() == DT_array;
     std::string l_strOut;
     if (l_tArgs.has("--json")) {
-        if (!treeToJson(*l_pNode, l_strOut, true, l_strError)) {
+        if (!treeToJson(*l_pNode, l_strOut, true, true, l_strError)) {
             reportError(displayName(l_strDoc), "cannot be written as JSON: " + l_strError);
             return EXIT_INVALID;
         }
