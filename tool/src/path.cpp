@@ -35,9 +35,10 @@ bool readNumber(const std::string &a_strPath, size_t &a_uiPos, unsigned long lon
 const CFields *lookupPath(const CFields &root, const std::string &path, std::string &error) {
     bool l_bHave = false;
     const CFields *l_pFound = viaLibrary(root, path, l_bHave);
-    if (l_bHave)
+    if (l_bHave && l_pFound != nullptr)
         return l_pFound;
-    // The same syntax, for a library without its own lookup.
+    // The same syntax, for a library without its own lookup; after a failed library lookup it
+    // only tells a malformed path (`error` set) from one that names nothing.
     const CFields *l_pNode = &root;
     size_t l_uiPos = 0;
     bool l_bFirst = true;
@@ -89,7 +90,7 @@ const CFields *lookupPath(const CFields &root, const std::string &path, std::str
         }
         l_bFirst = false;
     }
-    return l_pNode;
+    return l_bHave ? nullptr : l_pNode;
 }
 
 } // namespace vexl::tool
