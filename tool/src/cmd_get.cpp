@@ -1,7 +1,5 @@
 // get: one value or subtree of a document by path.
 
-#include <exception>
-
 #include "common.h"
 
 namespace vexl::tool {
@@ -48,16 +46,9 @@ int runGet(int argc, char **argv) {
     CFields l_tRoot;
     if (!readDocument(l_strDoc, l_strPassword, l_tRoot))
         return EXIT_INVALID;
-    const CFields *l_pNode = nullptr;
-    try {
-        l_pNode = l_strPath.empty() ? &l_tRoot : lookupPath(l_tRoot, l_strPath, l_strError);
-    } catch (const std::exception &l_tError) {
-        l_strError = l_tError.what();
-    }
+    const CFields *l_pNode = lookupPath(l_tRoot, l_strPath, l_strError);
     if (l_pNode == nullptr) {
-        reportError(displayName(l_strDoc), l_strError.empty()
-                                               ? "no member at path '" + l_strPath + "'"
-                                               : "bad path '" + l_strPath + "': " + l_strError);
+        reportError(displayName(l_strDoc), l_strError);
         return EXIT_INVALID;
     }
     const bool l_bContainer = l_pNode->getDT() == DT_fields || l_pNode->getDT() == DT_array;

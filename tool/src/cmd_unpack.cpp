@@ -78,7 +78,7 @@ template <class F> bool visitLeaves(CFields &a_tNode, std::string &a_strPath, F 
         const size_t l_uiMark = a_strPath.size();
         if (l_bRecord && l_tChild.getNameLen() != 0)
             a_strPath +=
-                (a_strPath.empty() ? "" : ".") + std::string(l_tChild.getName(), l_tChild.getNameLen());
+                (a_strPath.empty() ? "" : ".") + escapeName(l_tChild.getName(), l_tChild.getNameLen());
         else
             a_strPath += "[" + std::to_string(l_uiIndex) + "]";
         const bool l_bContainer = l_tChild.getDT() == DT_fields || l_tChild.getDT() == DT_array;
