@@ -2,7 +2,9 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -48,14 +50,14 @@ public:
         : m_bPretty(options.bPretty), m_bDropExtras(options.bDropExtras),
           m_uIndent(options.uIndent > kIndentCeiling ? kIndentCeiling : options.uIndent) {}
 
+    ~CJsonWriter() { std::free(m_pBuffer); }
+    CJsonWriter(const CJsonWriter &) = delete;
+    CJsonWriter &operator=(const CJsonWriter &) = delete;
+
     bool writeRoot(const CFields &root, std::string &out) {
-        m_str.resize(4096);
-        m_pPos = m_str.data();
-        m_pEnd = m_pPos + m_str.size();
         if (!writeValue(root, 0))
             return false;
-        m_str.resize(size_t(m_pPos - m_str.data()));
-        out = std::move(m_str);
+        out.assign(m_pBuffer, size_t(m_pPos - m_pBuffer));
         return true;
     }
 
@@ -74,17 +76,26 @@ public:
 private:
     // MARK: - Buffer
 
-    // Room for `bytes` more bytes at m_pPos.
+    // Room for `bytes` more bytes at m_pPos. The buffer is a plain heap block grown by
+    // realloc: a std::string would clear every byte it grows by, and large blocks are moved by
+    // remapping their pages rather than copying them.
     void reserve(size_t bytes) {
-        if (size_t(m_pEnd - m_pPos) >= bytes)
-            return;
-        const size_t l_uUsed = size_t(m_pPos - m_str.data());
-        size_t l_uSize = m_str.size() * 2;
+        if (size_t(m_pEnd - m_pPos) < bytes)
+            grow(bytes);
+    }
+    [[gnu::noinline]] void grow(size_t bytes) {
+        const size_t l_uUsed = size_t(m_pPos - m_pBuffer);
+        size_t l_uSize = size_t(m_pEnd - m_pBuffer) * 2;
+        if (l_uSize < 65536)
+            l_uSize = 65536;
         if (l_uSize < l_uUsed + bytes)
             l_uSize = l_uUsed + bytes;
-        m_str.resize(l_uSize);
-        m_pPos = m_str.data() + l_uUsed;
-        m_pEnd = m_str.data() + m_str.size();
+        char *l_p = static_cast<char *>(std::realloc(m_pBuffer, l_uSize));
+        if (l_p == nullptr)
+            throw std::bad_alloc();
+        m_pBuffer = l_p;
+        m_pPos = l_p + l_uUsed;
+        m_pEnd = l_p + l_uSize;
     }
     void put(char c) { *m_pPos++ = c; }
     void putRaw(const char *text, size_t length) {
@@ -116,6 +127,14 @@ private:
 
     // What JSON cannot hold, checked on every node unless extras are dropped.
     bool checkExtras(const CFields &node) {
+        // One test for the common node that has none of them.
+        const vexl::tPacketExpInfo l_tExp = node.pkt_GetExp();
+        uint64_t l_uExp8;
+        uint16_t l_uExp2;
+        std::memcpy(&l_uExp8, &l_tExp, 8);
+        std::memcpy(&l_uExp2, reinterpret_cast<const char *>(&l_tExp) + 8, 2);
+        if ((node.getID() | unsigned(node.isComment()) | unsigned(node.getVK()) | l_uExp8 | l_uExp2) == 0)
+            return true;
         if (node.getID() != 0)
             return fail(kMsgID);
         if (node.isComment() &&
@@ -182,7 +201,10 @@ private:
         }
         char *const l_pStart = m_pPos;
         m_pPos = std::to_chars(m_pPos, m_pEnd, value).ptr;
-        // A double always shows a fraction or an exponent, so that it reads back as a double.
+        // A double always shows a fraction or an exponent, so that it reads back as a double;
+        // only an integral value can lack both.
+        if (std::trunc(value) != value)
+            return true;
         for (const char *p = l_pStart; p < m_pPos; ++p)
             if (*p == '.' || *p == 'e')
                 return true;
@@ -279,13 +301,15 @@ private:
             }
             if (c >= 0x80) {
                 // One UTF-8 sequence, checked and copied.
-                const size_t l_uAvail = size_t(end - s);
-                const size_t l_uBad =
-                    detail::firstInvalidUtf8(reinterpret_cast<const char *>(s), l_uAvail < 4 ? l_uAvail : 4);
-                const size_t l_uSeq = c >= 0xF0 ? 4 : (c >= 0xE0 ? 3 : 2);
-                if (l_uBad < l_uSeq)
+                const unsigned l_uSeq = detail::utf8SequenceLength(s, size_t(end - s));
+                if (l_uSeq == 0)
                     return false;
-                std::memcpy(m_pPos, s, l_uSeq);
+                // A fixed-size copy when four bytes can be read (room was reserved for six per
+                // byte); the sequence's own length at the very end.
+                if (end - s >= 4)
+                    std::memcpy(m_pPos, s, 4);
+                else
+                    std::memcpy(m_pPos, s, l_uSeq);
                 m_pPos += l_uSeq;
                 s += l_uSeq;
                 continue;
@@ -325,7 +349,7 @@ private:
         return true;
     }
 
-    std::string m_str;
+    char *m_pBuffer = nullptr;
     char *m_pPos = nullptr;
     char *m_pEnd = nullptr;
     const bool m_bPretty;
