@@ -1,5 +1,6 @@
 // A tree to JSON text: one recursive walk writing into a growing buffer.
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -14,6 +15,9 @@
 namespace vexl::json {
 
 namespace {
+
+static_assert(std::endian::native == std::endian::little,
+              "the eight-byte string scans read words as little-endian");
 
 constexpr unsigned kDepthLimit = 999;
 constexpr unsigned kIndentCeiling = 16;
@@ -252,7 +256,7 @@ private:
             }
             if (m_bPretty)
                 newline(depth + 1);
-            if (!writeString(p->getName(), p->getNameLen()))
+            if (!writeName(*p))
                 return fail(kMsgNameUtf8), failStep(node, *p, unsigned(p - l_pBegin));
             reserve(2);
             put(':');
@@ -268,31 +272,76 @@ private:
         return true;
     }
 
+    // The bytes of `w` that need care (below 0x20, '"', '\\', 0x80 and above) have their top bit
+    // set in the result. A byte above a flagged one may be flagged too (a borrow), never one
+    // below it, so a clean result is exact and the lowest flag is a true one.
+    static uint64_t specialBytes(uint64_t w) noexcept {
+        const uint64_t l_uLow = w - 0x2020202020202020ull; // < 0x20
+        const uint64_t l_uQuote = w ^ 0x2222222222222222ull;
+        const uint64_t l_uSlash = w ^ 0x5C5C5C5C5C5C5C5Cull;
+        const uint64_t l_uQuoteZ = (l_uQuote - 0x0101010101010101ull) & ~l_uQuote;
+        const uint64_t l_uSlashZ = (l_uSlash - 0x0101010101010101ull) & ~l_uSlash;
+        return (l_uLow | l_uQuoteZ | l_uSlashZ | w) & 0x8080808080808080ull;
+    }
+
+    // A member name: short names kept inside their holder are read as one word (the holder has
+    // room for it), the others as any string. The bytes past the name are masked off (the word
+    // is little-endian, so their flags cannot reach the name's bytes).
+    bool writeName(const CFields &member) {
+        const unsigned l_uLen = member.getNameLen();
+        const CAllotString &l_rName = member.getNameHolder();
+        const uintptr_t l_uText = reinterpret_cast<uintptr_t>(l_rName.getData());
+        const uintptr_t l_uHolder = reinterpret_cast<uintptr_t>(&l_rName);
+        if (l_uLen != 0 && l_uLen < 8 && l_uText >= l_uHolder &&
+            l_uText + 8 <= l_uHolder + sizeof(CAllotString)) {
+            uint64_t w;
+            std::memcpy(&w, l_rName.getData(), 8);
+            if ((specialBytes(w) & (~0ull >> (64 - 8 * l_uLen))) == 0) {
+                reserve(10);
+                put('"');
+                std::memcpy(m_pPos, &w, 8);
+                m_pPos += l_uLen;
+                put('"');
+                return true;
+            }
+        }
+        return writeString(member.getName(), l_uLen);
+    }
+
     // Writes the quoted, escaped string; false (nothing usable written) when it is not UTF-8.
     bool writeString(const char *text, size_t length) {
-        reserve(length * 6 + 2);
+        reserve(length * 6 + 10);
         put('"');
         const unsigned char *s = reinterpret_cast<const unsigned char *>(text);
         const unsigned char *const end = s + length;
+        bool l_bAfterWord = false; // the bytes just before `s` were copied as they are
         while (s < end) {
-            // Runs of bytes that need nothing, eight at a time: no byte below 0x20, '"', '\\'
-            // or at 0x80 and above.
+            // Runs of bytes that need nothing, eight at a time.
             while (end - s >= 8) {
                 uint64_t w;
                 std::memcpy(&w, s, 8);
-                const uint64_t l_uLow = (w - 0x2020202020202020ull);                           // < 0x20
-                const uint64_t l_uQuote = (w ^ 0x2222222222222222ull) - 0x0101010101010101ull; // '"'
-                const uint64_t l_uSlash = (w ^ 0x5C5C5C5C5C5C5C5Cull) - 0x0101010101010101ull;
-                const uint64_t l_uQuoteZ = l_uQuote & ~(w ^ 0x2222222222222222ull);
-                const uint64_t l_uSlashZ = l_uSlash & ~(w ^ 0x5C5C5C5C5C5C5C5Cull);
-                if (((l_uLow | l_uQuoteZ | l_uSlashZ | w) & 0x8080808080808080ull) != 0)
+                if (specialBytes(w) != 0)
                     break;
                 std::memcpy(m_pPos, s, 8);
                 m_pPos += 8;
                 s += 8;
+                l_bAfterWord = true;
             }
             if (s == end)
                 break;
+            if (l_bAfterWord && end - s < 8) {
+                // The tail as the string's last eight bytes, rewriting the bytes before it that
+                // were copied as they are.
+                uint64_t w;
+                std::memcpy(&w, end - 8, 8);
+                if (specialBytes(w) == 0) {
+                    const size_t l_uTail = size_t(end - s);
+                    std::memcpy(m_pPos - (8 - l_uTail), end - 8, 8);
+                    m_pPos += l_uTail;
+                    break;
+                }
+            }
+            l_bAfterWord = false;
             const unsigned c = *s;
             if (kByteClass.auc[c] == 0) {
                 *m_pPos++ = char(c);
