@@ -454,9 +454,9 @@ bool CBerReader::loadValue(CFields &field, tVEXF_Node &node) {
         break;
     }
     case DT_codelist:
-        if (l_uiLen == 0)
-            field.setValue(DT_codelist); // a code list without data
-        else if (l_uiLen > kMaxCodeList)
+        // A stored length of 0 is an empty code list, as "" reads in the text notation (the
+        // writer stores a code list without data the same way).
+        if (l_uiLen > kMaxCodeList)
             return addError(node, kMsgCodesLength);
         else
             field.setValue(reinterpret_cast<const char *>(l_pValue), l_uiLen);
