@@ -235,8 +235,8 @@ TEST(VernamPaths, EveryPathWritesNothingBeyondTheDecodedBytes) {
             const std::string plain = randomBytes(rng, len);
             const std::string text = encode(plain);
             std::vector<unsigned char> out(vernamDecodedCapacity(text.size()) + 64, 0xA5);
-            const size_t n = vernamDecode(reinterpret_cast<const unsigned char *>(text.data()), text.size(),
-                                          out.data());
+            const size_t n =
+                vernamDecode(reinterpret_cast<const unsigned char *>(text.data()), text.size(), out.data());
             ASSERT_EQ(n, len);
             for (size_t i = vernamDecodedCapacity(text.size()); i < out.size(); ++i)
                 ASSERT_EQ(out[i], 0xA5) << "length " << len << " byte " << i;

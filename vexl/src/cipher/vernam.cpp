@@ -75,7 +75,7 @@ constexpr tNibbleDeltas kDeltas = makeNibbleDeltas();
 // exactly. Returns the symbols consumed.
 __attribute__((target("avx2"))) size_t decodeBlocksAvx2(const unsigned char *a_pIn, size_t a_uiLen,
                                                         unsigned char *a_pOut) noexcept {
-#define VEXL_VERNAM_ROW(h)                                                                             \
+#define VEXL_VERNAM_ROW(h)                                                                                   \
     _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(kDeltas.aauc[h])))
     const __m256i l_row2 = VEXL_VERNAM_ROW(0), l_row3 = VEXL_VERNAM_ROW(1), l_row4 = VEXL_VERNAM_ROW(2),
                   l_row5 = VEXL_VERNAM_ROW(3), l_row6 = VEXL_VERNAM_ROW(4), l_row7 = VEXL_VERNAM_ROW(5);
@@ -93,15 +93,17 @@ __attribute__((target("avx2"))) size_t decodeBlocksAvx2(const unsigned char *a_p
                       i4 = _mm256_sub_epi8(i3, l_step), i5 = _mm256_sub_epi8(i4, l_step),
                       i6 = _mm256_sub_epi8(i5, l_step), i7 = _mm256_sub_epi8(i6, l_step);
         const __m256i v = _mm256_xor_si256(
-            _mm256_xor_si256(_mm256_xor_si256(_mm256_shuffle_epi8(l_row2, i2), _mm256_shuffle_epi8(l_row3, i3)),
-                             _mm256_xor_si256(_mm256_shuffle_epi8(l_row4, i4), _mm256_shuffle_epi8(l_row5, i5))),
+            _mm256_xor_si256(
+                _mm256_xor_si256(_mm256_shuffle_epi8(l_row2, i2), _mm256_shuffle_epi8(l_row3, i3)),
+                _mm256_xor_si256(_mm256_shuffle_epi8(l_row4, i4), _mm256_shuffle_epi8(l_row5, i5))),
             _mm256_xor_si256(_mm256_shuffle_epi8(l_row6, i6), _mm256_shuffle_epi8(l_row7, i7)));
         // Below 0x20 (as signed bytes, 0x80 and up too) or a table entry with bit 7: not a symbol.
         const __m256i bad = _mm256_or_si256(v, _mm256_cmpgt_epi8(l_first, x));
         if (_mm256_movemask_epi8(bad) != 0)
             break; // a pad or a foreign byte: the scalar loop takes over
         // Four 6-bit values per group into 24 bits, then the three bytes high first.
-        const __m256i bytes = _mm256_shuffle_epi8(_mm256_madd_epi16(_mm256_maddubs_epi16(v, l_pairs), l_words), l_pack);
+        const __m256i bytes =
+            _mm256_shuffle_epi8(_mm256_madd_epi16(_mm256_maddubs_epi16(v, l_pairs), l_words), l_pack);
         unsigned char *o = a_pOut + i / 4 * 3;
         _mm_storeu_si128(reinterpret_cast<__m128i *>(o), _mm256_castsi256_si128(bytes));
         _mm_storeu_si128(reinterpret_cast<__m128i *>(o + 12), _mm256_extracti128_si256(bytes, 1));
@@ -232,8 +234,9 @@ size_t vernamDecode(const unsigned char *a_pIn, size_t a_uiLen, unsigned char *a
 #ifdef VEXL_VERNAM_AVX2
     const E_VernamPath l_ePath = s_ePath.load(std::memory_order_relaxed);
     if (l_ePath != E_VernamPath::Portable) {
-        const size_t l_uiDone = l_ePath == E_VernamPath::Avx512Vbmi ? decodeBlocksVbmi(a_pIn, a_uiLen, a_pOut)
-                                                                     : decodeBlocksAvx2(a_pIn, a_uiLen, a_pOut);
+        const size_t l_uiDone = l_ePath == E_VernamPath::Avx512Vbmi
+                                    ? decodeBlocksVbmi(a_pIn, a_uiLen, a_pOut)
+                                    : decodeBlocksAvx2(a_pIn, a_uiLen, a_pOut);
         l_pIn += l_uiDone;
         l_pOut += l_uiDone / 4 * 3;
     }
