@@ -309,8 +309,8 @@ bool CBerReader::loadFieldInfo(CFields &field, uint32_t depth, bool named) {
     }
 }
 
-// The records of a written tree are nearly all plain: every fixed part lies within the body, no
-// comment, no packet expression, a number in 8 bytes. Such a record is read here with one bounds
+// The records of a written tree are nearly all plain: a little-endian document, every fixed part
+// within the body, no comment, no packet expression, a number in 8 bytes. Such a record is read here with one bounds
 // check for its fixed parts and one for its value; children blocks are made at the stated count
 // (bounded by what the remaining bytes can hold) from the chunk pool, and names copied straight
 // into their fresh holders, as the text loader does. Anything else (and every error) goes to the
@@ -323,11 +323,11 @@ int CBerReader::loadPlainRecord(CFields &field, uint32_t depth) {
     constexpr size_t kPlainValue = kValueHead + kCommentHeads + kValueLengthSize;
     static_assert(kPlainValue > kContainerHead + kCommentHeads, "one check covers both heads");
     const size_t l_uiLeft = m_uiSize - m_uiPos;
-    if (l_uiLeft < kPlainValue)
-        return -1;
+    if (l_uiLeft < kPlainValue || m_bSwap) // big-endian documents (never written by this library)
+        return -1;                         // take the general path
     const unsigned char *const p = m_pData + m_uiPos;
     const unsigned l_uiType = p[0];
-    const uint32_t l_uiID = loadU32(p + 1, m_bSwap);
+    const uint32_t l_uiID = loadU32(p + 1, false);
     if (l_uiID >= kFirstBadID)
         return -1;
     if (l_uiType == DT_array || l_uiType == DT_fields) {
@@ -339,7 +339,7 @@ int CBerReader::loadPlainRecord(CFields &field, uint32_t depth) {
         std::memcpy(l_auiComments, p + l_uiAt, sizeof l_auiComments);
         if ((l_auiComments[0] | l_auiComments[1] | l_auiComments[2]) != 0)
             return -1;
-        const uint32_t l_uiCount = loadU32(p + 5, m_bSwap);
+        const uint32_t l_uiCount = loadU32(p + 5, false);
         const size_t l_uiStart = m_uiPos;
         setPlainIDAndName(field, depth, l_uiID, p + kContainerHead, l_uiName);
         field.setOffsetStart(clampOffset(l_uiStart));
@@ -371,7 +371,7 @@ int CBerReader::loadPlainRecord(CFields &field, uint32_t depth) {
     std::memcpy(l_auiComments, p + l_uiAt, sizeof l_auiComments);
     if ((l_auiComments[0] | l_auiComments[1] | l_auiComments[2]) != 0)
         return -1;
-    const uint32_t l_uiLen = loadU32(p + l_uiAt + kCommentHeads, m_bSwap);
+    const uint32_t l_uiLen = loadU32(p + l_uiAt + kCommentHeads, false);
     const size_t l_uiHead = l_uiAt + kCommentHeads + kValueLengthSize;
     if (l_uiLen > l_uiLeft - l_uiHead)
         return -1;
@@ -387,7 +387,7 @@ int CBerReader::loadPlainRecord(CFields &field, uint32_t depth) {
     case DT_double:
         if (l_uiLen != kNumberBytes)
             return -1;
-        l_uValue.m_ullValue = loadU64(l_pValue, m_bSwap);
+        l_uValue.m_ullValue = loadU64(l_pValue, false);
         break;
     case DT_codelist:
         if (l_uiLen > kMaxCodeList)
