@@ -15,7 +15,8 @@
 // by default) skips the benchmarks and only loads that document N times through the function
 // `profiledLoad`, so that
 //   valgrind --tool=callgrind --toggle-collect='*profiledLoad*' bench_binary --profile=canada/plain
-// counts exactly N loads (divide the total by N).
+// counts exactly N loads (divide the total by N). KIND save-text, save-plain or save-password
+// writes the tree N times instead, through `profiledSave`.
 
 #include <benchmark/benchmark.h>
 
@@ -219,6 +220,11 @@ private:
     return loaders.loading(bytes, root, password, true);
 }
 
+// One write for the profile mode, out of line like `profiledLoad`.
+[[gnu::noinline]] size_t profiledSave(vexl::IStringSaver &saver, const CFields &tree, const char *password) {
+    return saver.saving(tree, vexl::SIS_DETAIL, password).size();
+}
+
 // `--profile=DOC/KIND[/N]`: N loads of one document kind and nothing else (see the file comment).
 int profile(const std::string &spec) {
     const size_t slash = spec.find('/');
@@ -232,6 +238,19 @@ int profile(const std::string &spec) {
         kind.resize(slash2);
     }
     const tCorpusDoc &doc = corpus(name);
+    if (kind.rfind("save-", 0) == 0) {
+        vexl::CSaver4SER_PKT textSaver;
+        vexl::CSaver4BER_BASIC binarySaver;
+        const bool text = kind == "save-text";
+        if (!text && kind != "save-plain" && kind != "save-password")
+            die("KIND is text, plain, password, save-text, save-plain or save-password");
+        vexl::IStringSaver &saver = text ? static_cast<vexl::IStringSaver &>(textSaver) : binarySaver;
+        for (long i = 0; i < times; ++i)
+            if (profiledSave(saver, doc.tree, kind == "save-password" ? kPassword : "") == 0)
+                die(name + ": write failed");
+        std::printf("%ld writes of %s/%s\n", times, name.c_str(), kind.c_str());
+        return 0;
+    }
     const bool text = kind == "text", withPassword = kind == "password";
     if (!text && !withPassword && kind != "plain")
         die("KIND is text, plain or password");

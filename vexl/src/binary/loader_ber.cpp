@@ -310,8 +310,8 @@ bool CBerReader::loadFieldInfo(CFields &field, uint32_t depth, bool named) {
 }
 
 // The records of a written tree are nearly all plain: a little-endian document, every fixed part
-// within the body, no comment, no packet expression, a number in 8 bytes. Such a record is read here with one bounds
-// check for its fixed parts and one for its value; children blocks are made at the stated count
+// within the body, no comment, no packet expression, a number in 8 bytes. Such a record is read here with one
+// bounds check for its fixed parts and one for its value; children blocks are made at the stated count
 // (bounded by what the remaining bytes can hold) from the chunk pool, and names copied straight
 // into their fresh holders, as the text loader does. Anything else (and every error) goes to the
 // general path below, which reads part by part and reports exactly where a record fails.
