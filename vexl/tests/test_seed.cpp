@@ -16,6 +16,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace vexl::detail;
@@ -443,4 +444,33 @@ TEST(SeedPaths, EveryPathAgreesOnUnalignedBodies) {
             return padded;
         }());
     }
+}
+
+// One key shared by several threads, each on its own buffer, as parallel document loads do: the
+// wide paths keep nothing in the key object or in shared scratch memory.
+TEST(SeedPaths, ThreadsShareOneKeyAndAgree) {
+    std::mt19937 rng(21);
+    const Bytes keyBytes = randomBytes(rng, 16), plain = randomBytes(rng, 16 * 137);
+    CSeedKey key;
+    ASSERT_TRUE(key.setKey(keyBytes.data(), 16));
+    Bytes expected(plain.size());
+    {
+        CPathScope portable(SP_PORTABLE);
+        ASSERT_TRUE(portable.ok());
+        key.encryptBlocks(plain.data(), expected.data(), plain.size() / 16);
+    }
+    std::vector<Bytes> results(4, Bytes(plain.size()));
+    std::vector<std::thread> threads;
+    for (auto &out : results)
+        threads.emplace_back([&key, &plain, &out] {
+            for (int i = 0; i < 20; ++i) {
+                key.encryptBlocks(plain.data(), out.data(), plain.size() / 16);
+                key.decryptBlocks(out.data(), out.data(), plain.size() / 16);
+            }
+            key.encryptBlocks(plain.data(), out.data(), plain.size() / 16);
+        });
+    for (auto &t : threads)
+        t.join();
+    for (const auto &out : results)
+        EXPECT_EQ(out, expected);
 }
