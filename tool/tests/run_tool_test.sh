@@ -103,8 +103,16 @@ check)
     run check_encrypted_password_file 0 check --password-file pw.txt secret.vexb
     VEXL_PASSWORD=secret run check_encrypted_environment 0 check secret.vexb
     run check_password_file_missing 1 check --password-file nope.txt secret.vexb
-    # Colour never reaches a file or a pipe.
+    # Colour never reaches a file or a pipe; on a terminal (made by script(1)) it is there, and
+    # NO_COLOR turns it off.
     grep -q $'\033' "$expected/check_errors.txt" && fail "colour codes in a redirected stream"
+    if command -v script >/dev/null; then
+        script -qec "'$tool' check bad.vexl" /dev/null >tty.txt 2>&1
+        grep -q $'\033\\[1;31merror:' tty.txt || fail "no colour on a terminal"
+        NO_COLOR=1 script -qec "'$tool' check bad.vexl" /dev/null >tty.txt 2>&1
+        grep -q $'\033' tty.txt && fail "colour on a terminal with NO_COLOR set"
+        grep -q 'bad.vexl:3:11: error:' tty.txt || fail "no diagnostic on a terminal with NO_COLOR set"
+    fi
     ;;
 fmt)
     run fmt_stdout 0 fmt messy.vexl
