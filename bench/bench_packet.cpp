@@ -688,10 +688,16 @@ int main(int argc, char **argv) {
                    "BM_HandMakeString" + l_str);
         printRatio(l_reporter, "make, one warm tree (vs buffer)", "BM_EngineMake" + l_str,
                    "BM_HandMakeBuffer" + l_str);
+        printRatio(l_reporter, "make into a buffer, one warm tree", "BM_EngineMakeBuffer" + l_str,
+                   "BM_HandMakeBuffer" + l_str);
         printRatio(l_reporter, "make over 1,024 prepared trees", "BM_EngineMakeMany" + l_str,
                    "BM_HandMakeMany" + l_str);
+        printRatio(l_reporter, "  the same into a buffer", "BM_EngineMakeManyBuffer" + l_str,
+                   "BM_HandMakeManyBuffer" + l_str);
         printRatio(l_reporter, "set every value + make", "BM_EngineSetMake" + l_str,
                    "BM_HandMakeString" + l_str);
+        printRatio(l_reporter, "  the same into a buffer", "BM_EngineSetMakeBuffer" + l_str,
+                   "BM_HandMakeBuffer" + l_str);
         printRatio(l_reporter, "parse with store", "BM_EngineParse" + l_str, "BM_HandParse" + l_str);
         printRatio(l_reporter, "(context) snprintf make", "BM_SnprintfMake" + l_str,
                    "BM_HandMakeString" + l_str);
