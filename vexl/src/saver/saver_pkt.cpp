@@ -84,9 +84,22 @@ void CSaver4SER_PKT::writeField(detail::COutBuf &out, const CFields &field) {
     if (l_eType == DT_array || l_eType == DT_fields) {
         const bool l_bFields = l_eType == DT_fields;
         out.put(l_bFields ? '{' : '[');
-        const size_t l_uiInside = out.size();
         const CFields *const l_pBegin = field.begin();
         const CFields *const l_pEnd = field.end();
+        // An only child written as nothing (a null without name, ID or expression, with the null
+        // word off) is written as "null": brackets with nothing in them are an empty container.
+        // Decided apart from the loop, which then keeps no output position for it.
+        if (l_pEnd - l_pBegin == 1 && l_pBegin->getDT() == DT_null) [[unlikely]] {
+            const size_t l_uiInside = out.size();
+            if (l_bFields)
+                writeMember(out, *l_pBegin);
+            else
+                writeField(out, *l_pBegin);
+            if (out.size() == l_uiInside)
+                out.append("null", 4);
+            out.put(l_bFields ? '}' : ']');
+            return;
+        }
         detail::prefetchNodes(l_pBegin, l_pEnd);
         for (const CFields *c = l_pBegin; c != l_pEnd; ++c) {
             if (c + 1 != l_pEnd)
@@ -98,10 +111,6 @@ void CSaver4SER_PKT::writeField(detail::COutBuf &out, const CFields &field) {
             else
                 writeField(out, *c);
         }
-        // An only child written as nothing (a null without name, ID or expression, with the null
-        // word off) is written as "null": brackets with nothing in them are an empty container.
-        if (l_pEnd - l_pBegin == 1 && l_pBegin->getDT() == DT_null && out.size() == l_uiInside)
-            out.append("null", 4);
         out.put(l_bFields ? '}' : ']');
         return;
     }
