@@ -1,7 +1,7 @@
 // Built with the flags `pkg-config --cflags --libs vexl` gives: the notation library, the add-on
 // and the generator, run without any library search path.
-#include <vexl/vexl.h>
 #include "linked.h"
+#include <vexl/vexl.h>
 
 int main() {
     vexl::CFields l_root;

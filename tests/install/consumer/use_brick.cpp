@@ -1,6 +1,6 @@
 // vexl::brick: the Internet checksum.
-#include <brick/brick.h>
 #include "linked.h"
+#include <brick/brick.h>
 
 int main() {
     const char l_data[] = {0x00, 0x01};

@@ -1,6 +1,6 @@
 // vexl::esk_add: a packet numbered by the add-on's "seq_" keyword.
-#include <vexl/vexl.h>
 #include "linked.h"
+#include <vexl/vexl.h>
 
 int main() {
     if (!linkedLibrariesWork())

@@ -1,6 +1,6 @@
 // vexl::generator: a reused ID and a counter slot kept in memory.
-#include <nxgenerator/nxgenerator.h>
 #include "linked.h"
+#include <nxgenerator/nxgenerator.h>
 
 int main() {
     CGID4B l_gid;

@@ -1,6 +1,6 @@
 // vexl::lock: the recursive mutex and its scoped holder.
-#include <sylock/sylock.h>
 #include "linked.h"
+#include <sylock/sylock.h>
 
 int main() {
     CsyMutex l_mutex;

@@ -1,6 +1,6 @@
 // vexl::vexl: a tree written as text and loaded back.
-#include <vexl/vexl.h>
 #include "linked.h"
+#include <vexl/vexl.h>
 
 int main() {
     vexl::CFields l_root(vexl::DT_fields);
