@@ -43,6 +43,9 @@ inline bool load(const char *a_cpText, unsigned a_uLCBC, vexl::CFields &a_root, 
 /// Runs a guide program with its standard output captured; it must return 0 and print what
 /// the guide shows (when the guide shows an output).
 inline void expectProgram(int (*a_fnMain)(), const char *a_cpExpected) {
+    // Each program starts with a fresh std::cout state, as a process of its own would.
+    std::ios l_savedFormat(nullptr);
+    l_savedFormat.copyfmt(std::cout);
     std::ostringstream l_out;
     std::streambuf *l_pOld = std::cout.rdbuf(l_out.rdbuf());
     int l_iResult = -1;
@@ -50,12 +53,15 @@ inline void expectProgram(int (*a_fnMain)(), const char *a_cpExpected) {
         l_iResult = a_fnMain();
     } catch (...) {
         std::cout.rdbuf(l_pOld);
+        std::cout.copyfmt(l_savedFormat);
         throw;
     }
     std::cout.rdbuf(l_pOld);
+    std::cout.copyfmt(l_savedFormat);
     EXPECT_EQ(l_iResult, 0);
-    if (a_cpExpected)
+    if (a_cpExpected) {
         EXPECT_EQ(l_out.str(), a_cpExpected);
+    }
 }
 
 /// A guide document loads; when the guide shows the tree, writing it back gives that text.
@@ -78,8 +84,9 @@ inline void expectLoadFails(const char *a_cpText, unsigned a_uLCBC, const char *
     vexl::CFields l_root;
     std::string l_strError;
     ASSERT_FALSE(guide::load(a_cpText, a_uLCBC, l_root, l_strError));
-    if (a_cpExpected)
+    if (a_cpExpected) {
         EXPECT_EQ(l_strError, a_cpExpected);
+    }
 }
 
 /// A guide document loads and its whole tree makes the packet the guide shows.
@@ -88,6 +95,7 @@ inline void expectPacket(const char *a_cpText, unsigned a_uLCBC, const char *a_c
     std::string l_strError;
     ASSERT_TRUE(guide::load(a_cpText, a_uLCBC, l_root, l_strError)) << l_strError;
     std::string l_strPacket = l_root.pkt_Make4Children(true);
-    if (a_cpExpected)
+    if (a_cpExpected) {
         EXPECT_EQ(guide::showBytes(l_strPacket), a_cpExpected);
+    }
 }
