@@ -88,6 +88,7 @@ struct tPacketExpInfo {
     }
     /// Keyword index, 0 when the field has no keyword.
     constexpr uint16_t uSKI() const noexcept { return uint16_t(aucSKI[0] | (aucSKI[1] << 8)); }
+    /// Stores the keyword index (0 for none).
     constexpr void setSKI(uint16_t index) noexcept {
         aucSKI[0] = uint8_t(index);
         aucSKI[1] = uint8_t(index >> 8);
@@ -98,6 +99,7 @@ struct tPacketExpInfo {
         return uint32_t(aucLength[0]) | (uint32_t(aucLength[1]) << 8) | (uint32_t(aucLength[2]) << 16) |
                (uint32_t(aucLength[3]) << 24);
     }
+    /// Stores the field length (see `uLength`).
     constexpr void setLength(uint32_t length) noexcept {
         aucLength[0] = uint8_t(length);
         aucLength[1] = uint8_t(length >> 8);
