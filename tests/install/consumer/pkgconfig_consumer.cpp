@@ -4,9 +4,11 @@
 #include <vexl/vexl.h>
 
 int main() {
+    if (!linkedLibrariesWork()) // registers the add-on's keywords before the document names one
+        return 1;
     vexl::CFields l_root;
     vexl::CLoaders l_loaders;
     if (!l_loaders.loading("{ \"seq\" = (ANF2seq_2) 0 }", l_root, "", true))
-        return 1;
-    return linkedLibrariesWork() && l_root.pkt_Make4Children(true) == "01" ? 0 : 2;
+        return 2;
+    return l_root.pkt_Make4Children(true) == "01" ? 0 : 3;
 }
