@@ -21,7 +21,11 @@ std::string header(unsigned char byte10, size_t size = 13) {
 
 TEST(LoaderFramework, GetERReadsMagicAndByteTen) {
     EXPECT_EQ(vexl::ILoaderBase::getER(nullptr, 20), -1);
-    EXPECT_EQ(vexl::ILoaderBase::getER("{}", 2), -1);
+    EXPECT_EQ(vexl::ILoaderBase::getER("", 0), -1);
+    // Too short for the magic: text, even when it begins like the magic.
+    EXPECT_EQ(vexl::ILoaderBase::getER("{}", 2), 0);
+    EXPECT_EQ(vexl::ILoaderBase::getER("7", 1), 0);
+    EXPECT_EQ(vexl::ILoaderBase::getER("VEX", 3), 0);
     EXPECT_EQ(vexl::ILoaderBase::getER("{\"a\"=1}", 7), 0);
     EXPECT_EQ(vexl::ILoaderBase::getER(header(4).data(), 13), 2);
     EXPECT_EQ(vexl::ILoaderBase::getER(header(5).data(), 13), 2);
@@ -40,7 +44,7 @@ TEST(LoaderFramework, DispatcherRefusesWhatHasNoEncodingRule) {
     EXPECT_TRUE(loaders.getStatus()); // the error state is left as it was
 
     const std::string unknown = "[vexl::CLoaders::loadit#82] Unknown encoding rule(-1)";
-    for (const std::string &doc : {std::string("[1]"), header(6), header(0x0E), header(4, 10)}) {
+    for (const std::string &doc : {header(6), header(0x0E), header(4, 10)}) {
         EXPECT_FALSE(loaders.loading(doc, root, "", true));
         EXPECT_EQ(loaders.getLastErrCode(), -991);
         EXPECT_EQ(loaders.getLastErrMsg(), unknown);
@@ -49,6 +53,29 @@ TEST(LoaderFramework, DispatcherRefusesWhatHasNoEncodingRule) {
     // A successful load clears the error state.
     EXPECT_TRUE(loaders.loading(std::string("[1]\n"), root, "", true));
     EXPECT_TRUE(loaders.getStatus());
+}
+
+TEST(LoaderFramework, DocumentsOfOneToThreeBytesLoadAsText) {
+    CLoaders loaders;
+    CFields root;
+    ASSERT_TRUE(loaders.loading(std::string("42"), root, "", true)) << loaders.getLastErrMsg();
+    EXPECT_EQ(root.getDT(), vexl::DT_sint);
+    EXPECT_EQ(root.asSint32(), 42);
+    ASSERT_TRUE(loaders.loading(std::string("7\n"), root, "", true)) << loaders.getLastErrMsg();
+    EXPECT_EQ(root.asSint32(), 7);
+    ASSERT_TRUE(loaders.loading(std::string("\"\""), root, "", true)) << loaders.getLastErrMsg();
+    EXPECT_EQ(root.getDT(), vexl::DT_codelist);
+    EXPECT_EQ(root.getRawBytes(), 0u);
+    ASSERT_TRUE(loaders.loading(std::string("{}"), root, "", true)) << loaders.getLastErrMsg();
+    EXPECT_EQ(root.getDT(), vexl::DT_fields);
+    ASSERT_TRUE(loaders.loading(std::string("[]"), root, "", true)) << loaders.getLastErrMsg();
+    EXPECT_EQ(root.getDT(), vexl::DT_array);
+    EXPECT_TRUE(loaders.getStatus());
+
+    // Short text that is not a document fails as the text loader says, not as an unknown rule.
+    EXPECT_FALSE(loaders.loading(std::string("VEX"), root, "", true));
+    EXPECT_EQ(loaders.getLastErrMsg().find("Unknown encoding rule"), std::string::npos);
+    EXPECT_FALSE(loaders.getLastErrMsg().empty());
 }
 
 TEST(LoaderFramework, VexfWithTextRuleGoesToTheTextLoader) {

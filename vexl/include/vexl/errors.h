@@ -12,6 +12,7 @@
 
 #include <cstdarg>
 #include <exception>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -97,6 +98,35 @@ public:
     /// An exception whose `what()` is `message`.
     explicit CRuntimeError(std::string message) : CException(std::move(message)) {}
     ~CRuntimeError() override;
+};
+
+/// A path lookup that found no node (`CFields::at`). Like `std::map::at`, it derives from
+/// `std::out_of_range`; `what()` names the whole path and the step that is missing, e.g.
+/// `path "servers[2].port": no element [2] (2 children)`.
+///
+/// \code
+///   try {
+///       cfg.at("server.port");
+///   } catch (const vexl::CPathError &e) {
+///       e.getPath();    // "server.port"
+///       e.getMissing(); // "port", the first step that found nothing
+///   }
+/// \endcode
+class VEXL_API CPathError : public std::out_of_range {
+public:
+    /// `path` is the whole path asked for, `missing` the step (as written in the path) that
+    /// found nothing, or the whole path when it is malformed; `message` is what `what()` returns.
+    CPathError(std::string path, std::string missing, const std::string &message)
+        : std::out_of_range(message), m_strPath(std::move(path)), m_strMissing(std::move(missing)) {}
+    ~CPathError() override;
+    /// The path that was asked for.
+    const std::string &getPath() const noexcept { return m_strPath; }
+    /// The step of the path that found nothing (the whole path when it is malformed).
+    const std::string &getMissing() const noexcept { return m_strMissing; }
+
+private:
+    std::string m_strPath;
+    std::string m_strMissing;
 };
 
 /// Longest internal message; longer ones are cut.

@@ -33,7 +33,12 @@
 
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
+#include <limits>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <type_traits>
 #include <utility>
 
 #include "vexl/errors.h"
@@ -88,6 +93,12 @@ enum E_DuplicationPolicy : int32_t {
 
 class CFields;
 class CFieldsVector; // the children sequence; internal to the library
+
+/// The types `CFields::get`, `CFields::tryGet` and `CFields::value_or` convert to: `bool`, every
+/// integer type, `float`, `double` and `std::string`.
+template <class T>
+concept FieldsValueType = std::is_same_v<T, bool> || std::is_integral_v<T> || std::is_same_v<T, float> ||
+    std::is_same_v<T, double> || std::is_same_v<T, std::string>;
 
 /// The 8-byte value of one slot; which member is meaningful depends on the slot's data type.
 /// For types narrower than 8 bytes the remaining bytes are zero.
@@ -339,6 +350,9 @@ public:
     CFields(const std::string &text);
     /// DT_codelist borrowing the text (no copy).
     CFields(const CStaticString &text);
+    /// DT_codelist, owned copy of the view's bytes (zero bytes included). A view longer than
+    /// 2147483642 bytes raises `CLogicError`.
+    CFields(std::string_view text);
     /// Deep copy, as `setField` of `other` on a fresh node (the inner hook arguments are not
     /// copied).
     CFields(const CFields &other);
@@ -377,6 +391,10 @@ public:
     bool setName(const char *name, unsigned int length);
     /// The same for a string.
     bool setName(const std::string &name) { return setName(name.data(), unsigned(name.size())); }
+    /// The same for a view: `node.setName(std::string_view("port"))`.
+    bool setName(std::string_view name) {
+        return name.size() <= CAllotString::MAX_LENGTH && setName(name.data(), unsigned(name.size()));
+    }
     /// Stores `length` bytes of `name` under `policy` (see `CAllotString::setData`). With
     /// `DP_Static` or `DP_Borrowed` the text is not copied and must outlive the node.
     bool setName(const char *name, unsigned int length, E_DuplicationPolicy policy);
@@ -397,6 +415,8 @@ public:
     void setComment(const char *text, E_CommentPosition position);
     /// The same for a string.
     void setComment(const std::string &text, E_CommentPosition position);
+    /// The same for a view.
+    void setComment(std::string_view text, E_CommentPosition position);
     /// The comment at `position`, or null.
     const char *getCommentPtr(E_CommentPosition position) const noexcept;
     /// Its length, 0 when none.
@@ -455,6 +475,7 @@ public:
     /// Owned copy, as `setValue(text)`.
     CFields &operator=(const std::string &text);
     CFields &operator=(const CStaticString &text); ///< borrowed
+    CFields &operator=(std::string_view text);     ///< owned copy of the view's bytes
 
     /// Exchanges the actual values (type, ownership, value) of the two nodes. With `withPkt`
     /// it also exchanges the packet expressions, and the user pointers when `other`'s is not
@@ -482,6 +503,14 @@ public:
     CFields &addChildRef(const char *name, unsigned int id = 0, bool forceNew = false);
     /// As `addChildRef`, but returns null where `addChildRef` would return an existing node.
     CFields *addChildPtr(const char *name, unsigned int id = 0, bool forceNew = false);
+    /// `addChildRef` with the view's bytes as the name: `root.addChildRef(std::string_view(key))`.
+    CFields &addChildRef(std::string_view name, unsigned int id = 0, bool forceNew = false) {
+        return child_AddRef(name.data(), viewNameLength(name), id, forceNew);
+    }
+    /// `addChildPtr` with the view's bytes as the name.
+    CFields *addChildPtr(std::string_view name, unsigned int id = 0, bool forceNew = false) {
+        return child_AddPtr(name.data(), viewNameLength(name), id, forceNew);
+    }
     /// `addChildRef` with a name of explicit length (`name` need not be zero-terminated).
     CFields &child_AddRef(const char *name, unsigned int length, unsigned int id, bool forceNew);
     /// `addChildPtr` with a name of explicit length.
@@ -538,6 +567,16 @@ public:
     }
     const CFields &operator[](const std::string &name) const;
     const CFields &operator[](const CStaticString &name) const;
+    /// The first child named `name`, or `freeNull` (reset to null) when there is none.
+    CFields &operator[](std::string_view name) {
+        const CFields *l_p = findChildAt(name);
+        return l_p != nullptr ? *const_cast<CFields *>(l_p) : resetFreeNull();
+    }
+    /// The first child named `name`, or `nullRef` when there is none.
+    const CFields &operator[](std::string_view name) const {
+        const CFields *l_p = findChildAt(name);
+        return l_p != nullptr ? *l_p : null;
+    }
     ///@}
     /// The child at `index`, or `nullRef` when out of range or not a container. Never throws.
     const CFields &getChildAt(unsigned int index) const noexcept {
@@ -590,6 +629,10 @@ public:
         }
         return nullptr;
     }
+    /// `findChildAt` with the view's bytes as the name.
+    const CFields *findChildAt(std::string_view name) const {
+        return findChildAt(name.data(), viewNameLength(name));
+    }
     ///@{
     /// True when `index` is below `getChildCount()`.
     bool isValidChild(unsigned int index) const noexcept { return index < getChildCount(); }
@@ -604,6 +647,7 @@ public:
     bool isValidChild(const std::string &name) const {
         return findChildAt(name.data(), unsigned(name.size())) != nullptr;
     }
+    bool isValidChild(std::string_view name) const { return findChildAt(name) != nullptr; }
     ///@}
     /// Number of direct children; 0 for non-containers and removed sequences.
     unsigned int getChildCount() const noexcept {
@@ -646,6 +690,9 @@ public:
     CFields copyChildAt(const char *name, unsigned int length, const CFields &fallback) const;
     CFields copyChildAt(const char *name, const CFields &fallback) const;
     CFields copyChildAt(const std::string &name, const CFields &fallback) const;
+    CFields copyChildAt(std::string_view name, const CFields &fallback) const {
+        return copyChildAt(name.data(), viewNameLength(name), fallback);
+    }
     ///@}
     ///@{
     /// Removes the child at `index` after copying it whole into `out` when given. False (and no
@@ -660,6 +707,9 @@ public:
     bool removeChildAt(const char *name, unsigned int length, CFields *out = nullptr);
     bool removeChildAt(const char *name, CFields *out = nullptr);
     bool removeChildAt(const std::string &name, CFields *out = nullptr);
+    bool removeChildAt(std::string_view name, CFields *out = nullptr) {
+        return removeChildAt(name.data(), viewNameLength(name), out);
+    }
     ///@}
     /// Containers: sets the offsets to 0 and removes every child (the type stays). Other nodes
     /// are unchanged.
@@ -703,6 +753,8 @@ public:
     bool setValue(const char *text, unsigned int length, E_ValueKind vk = VK_Actual);
     /// Owned copy of the string's bytes (zero bytes included).
     bool setValue(const std::string &text, E_ValueKind vk = VK_Actual);
+    /// Owned copy of the view's bytes (up to 2147483642).
+    bool setValue(std::string_view text, E_ValueKind vk = VK_Actual);
     /// Borrowed text (no copy).
     bool setValue(const CStaticString &text, E_ValueKind vk = VK_Actual);
     /// Copies `other`'s value kind and values (children deeply). When `other` has a second
@@ -838,6 +890,147 @@ public:
     /// children; code lists bytewise, a shorter prefix first.
     int compare(const CFields &other) const noexcept { return *this < other ? -1 : (other < *this ? 1 : 0); }
 
+    // MARK: - Paths, typed access and construction in place
+    //
+    // A path names a node below this one, step by step:
+    // - `name` a member of a record; steps are separated by ".": "server.port";
+    // - `[N]` the child at index N (decimal) of an array or a record: "hosts[0]", "[2].name";
+    // - `#ID` the first node with that ID (decimal, 1 to 2147483647) in the subtree of the node
+    //   reached so far, that node included, as `findID` finds it: "#12", "config#12.port".
+    // "." may also stand before "[N]" and "#ID" ("hosts.[0]"). In names, ".", "[", "]", "#" and
+    // "\" are written with a "\" in front ("a\.b" is the member "a.b"); "\" before any other
+    // byte stands for that byte. The empty path names this node. A path is malformed when a
+    // name is empty ("a..b", "a."), a name step follows "]" or an ID without ".", an index or
+    // ID is not a decimal number, "]" stands unescaped in a name, or the path ends in "\".
+
+    /// The node at `path` below this one, or null when a step finds nothing or the path is
+    /// malformed (see above). Never throws.
+    /// \code
+    ///   auto cfg = vexl::CFields::record({{"hosts", vexl::CFields::array({"a", "b"})}});
+    ///   cfg.findPath("hosts[1]")->asString(); // "b"
+    ///   cfg.findPath("hosts[2]");             // nullptr
+    /// \endcode
+    const CFields *findPath(std::string_view path) const noexcept;
+    /// The same, writable.
+    CFields *findPath(std::string_view path) noexcept {
+        return const_cast<CFields *>(static_cast<const CFields *>(this)->findPath(path));
+    }
+    /// The node at `path`, like `std::map::at`: raises `CPathError` (a `std::out_of_range`)
+    /// naming the path and the first step that found nothing, or saying the path is malformed.
+    /// \code
+    ///   cfg.at("hosts[0]") = "c";   // changes an existing member
+    ///   cfg.at("timeout");          // throws: path "timeout": no member "timeout"
+    /// \endcode
+    CFields &at(std::string_view path) {
+        return const_cast<CFields &>(static_cast<const CFields *>(this)->at(path));
+    }
+    /// The same, read only.
+    const CFields &at(std::string_view path) const;
+    /// The member `name` of this record, appended as a null member when missing. A `DT_null`
+    /// node first becomes an empty record (keeping its name, ID, comments and packet
+    /// expression). Other types raise `CLogicError` "requires DT_fields"; a name that is empty or
+    /// longer than 255 bytes raises "name length out of range".
+    /// \code
+    ///   vexl::CFields cfg;
+    ///   cfg.getOrCreate("timeout") = 5;           // cfg is {timeout: 5}
+    ///   cfg.getOrCreate("timeout").asSint32();    // 5, the same member
+    /// \endcode
+    CFields &getOrCreate(std::string_view name);
+
+    /// The actual value converted to `T` as the matching `asXxx` call converts it (`asBool`,
+    /// `asSint32`/`asSint64` for signed, `asUint32`/`asUint64` for unsigned integers, `asFloat`,
+    /// `asDouble`, `asString`); raises `CLogicError` as that call does, and for integers narrower
+    /// than 32 bits also when the value does not fit. A null node gives 0, false or "".
+    /// \code
+    ///   cfg["port"].get<uint16_t>(); // 8080
+    ///   cfg["name"].get<int>();      // throws CLogicError: a code list is not a number
+    /// \endcode
+    template <FieldsValueType T> T get() const {
+        if constexpr (std::is_same_v<T, bool>)
+            return asBool();
+        else if constexpr (std::is_same_v<T, std::string>)
+            return asString();
+        else if constexpr (std::is_same_v<T, float>)
+            return asFloat();
+        else if constexpr (std::is_same_v<T, double>)
+            return asDouble();
+        else if constexpr (std::is_signed_v<T>) {
+            if constexpr (sizeof(T) > 4)
+                return T(asSint64());
+            else {
+                int l_n = asSint32();
+                if constexpr (sizeof(T) < 4)
+                    if (l_n < int(std::numeric_limits<T>::min()) || l_n > int(std::numeric_limits<T>::max()))
+                        raiseLogicError("[%s#%d] Value out of range for a %u-byte integer",
+                                        "vexl::CFields::get", __LINE__, unsigned(sizeof(T)));
+                return T(l_n);
+            }
+        } else {
+            if constexpr (sizeof(T) > 4)
+                return T(asUint64());
+            else {
+                unsigned l_u = asUint32();
+                if constexpr (sizeof(T) < 4)
+                    if (l_u > unsigned(std::numeric_limits<T>::max()))
+                        raiseLogicError("[%s#%d] Value out of range for a %u-byte integer",
+                                        "vexl::CFields::get", __LINE__, unsigned(sizeof(T)));
+                return T(l_u);
+            }
+        }
+    }
+    /// The actual value as `get<T>()` converts it, or empty where `get<T>()` would raise. A
+    /// null node (also what a lookup that finds nothing returns) gives empty too.
+    /// \code
+    ///   if (auto port = cfg["port"].tryGet<int>())
+    ///       listen(*port);
+    /// \endcode
+    template <FieldsValueType T> std::optional<T> tryGet() const noexcept {
+        if (isNull())
+            return std::nullopt;
+        try {
+            return get<T>();
+        } catch (...) {
+            return std::nullopt;
+        }
+    }
+    /// `tryGet<T>()`, or `fallback` when that is empty.
+    /// \code
+    ///   int timeout = cfg["timeout"].value_or(30); // 30 when missing, null or not a number
+    /// \endcode
+    template <FieldsValueType T> T value_or(T fallback) const noexcept {
+        std::optional<T> l_opt = tryGet<T>();
+        return l_opt ? std::move(*l_opt) : std::move(fallback);
+    }
+    /// `value_or` for text: the value as `asString` gives it, or `fallback`.
+    std::string value_or(std::string_view fallback) const { return value_or(std::string(fallback)); }
+    /// `value_or` of the node at `path` (see `findPath`); `fallback` when there is none.
+    /// \code
+    ///   cfg.value_or("server.port", 8080);
+    /// \endcode
+    template <FieldsValueType T> T value_or(std::string_view path, T fallback) const noexcept {
+        const CFields *l_p = findPath(path);
+        return l_p != nullptr ? l_p->value_or(std::move(fallback)) : std::move(fallback);
+    }
+    /// The same for text.
+    std::string value_or(std::string_view path, std::string_view fallback) const {
+        return value_or(path, std::string(fallback));
+    }
+
+    /// A record holding copies of the given members in order; a name given twice keeps its
+    /// first position and takes the later value. Each value is copied whole (`setField`) and
+    /// then named. A name that is empty or longer than 255 bytes raises `CLogicError`.
+    /// \code
+    ///   auto cfg = vexl::CFields::record(
+    ///       {{"name", "vexl"}, {"port", 8080}, {"hosts", vexl::CFields::array({"a", "b"})}});
+    ///   cfg["hosts"][1].asString(); // "b"
+    /// \endcode
+    static CFields record(std::initializer_list<std::pair<std::string_view, CFields>> members);
+    /// An array holding copies of the given elements in order (each copied whole).
+    /// \code
+    ///   auto ports = vexl::CFields::array({80, 443}); // ports.getChildCount() == 2
+    /// \endcode
+    static CFields array(std::initializer_list<CFields> elements);
+
     // MARK: - Text form
 
     /// The node written by the saver dispatcher with saver configuration 8, the encoding rule
@@ -937,6 +1130,10 @@ private:
     void pkt_leaveISA4ESK() const noexcept;
 
     // Tree internals.
+    /// Length of a name given as a view, capped at 256 as `nameLength` caps it.
+    static unsigned int viewNameLength(std::string_view name) noexcept {
+        return unsigned(name.size() > CAllotString::MAX_LENGTH ? CAllotString::MAX_LENGTH + 1 : name.size());
+    }
     /// Records with fewer children are searched by a scan; larger ones through an index.
     static constexpr uint32_t SMALL_RECORD_LIMIT = 12;
     /// Length of a zero-terminated name, counted up to 256 (longer names match no child).

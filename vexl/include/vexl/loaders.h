@@ -135,9 +135,10 @@ public:
     /// state changes as for `std::getline` with 0xFF as delimiter) and loads what was read.
     bool loading(std::istream &in, CFields &root, const char *password = "", bool collectComments = true);
 
-    /// The encoding rule of a document from its first bytes: -1 for null data, fewer than 4
-    /// bytes, or a "VEXF" document shorter than 11 bytes or whose byte 10 (without bit 0) is
-    /// above 5; 0 (text) when the document does not start with "VEXF"; otherwise byte 10
+    /// The encoding rule of a document from its first bytes: -1 for null data, 0 bytes, or a
+    /// "VEXF" document shorter than 11 bytes or whose byte 10 (without bit 0) is above 5; 0
+    /// (text) when the document does not start with "VEXF", which includes every document of 1
+    /// to 3 bytes ("{}", "42"); otherwise byte 10
     /// shifted right by one (2 for a binary document). Never reads beyond `size` bytes.
     static int getER(const char *data, unsigned int size) noexcept;
 
@@ -276,9 +277,10 @@ private:
 /// binary loader.
 ///
 /// A document that starts with "VEXF" and whose byte 10 gives encoding rule 2 goes to the
-/// binary loader; every other document of 4 bytes or more goes to the text loader. Failures:
+/// binary loader; every other document goes to the text loader, including those of 1 to 3
+/// bytes ("{}", "[]", "42"), which are too short for the magic. Failures:
 /// - null data or size 0: false, the error state left as it was;
-/// - 1 to 3 bytes, or "VEXF" with fewer than 11 bytes or an encoding rule above 2: false, code
+/// - "VEXF" with fewer than 11 bytes or an encoding rule above 2: false, code
 ///   -991, "[vexl::CLoaders::loadit#82] Unknown encoding rule(-1)";
 /// - the inner loader fails: false, its code and message copied (the message cut to 511
 ///   characters).

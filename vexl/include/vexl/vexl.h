@@ -8,6 +8,7 @@
 #include "vexl/fields.h"
 #include "vexl/hooks.h"
 #include "vexl/loaders.h"
+#include "vexl/packet_check.h"
 #include "vexl/packet_exp.h"
 #include "vexl/savers.h"
 #include "vexl/utilities.h"

@@ -50,9 +50,10 @@ bool ILoaderBase::loading(std::istream &in, CFields &root, const char *password,
 }
 
 int ILoaderBase::getER(const char *data, unsigned int size) noexcept {
-    if (data == nullptr || size < 4)
+    if (data == nullptr || size == 0)
         return -1;
-    if (std::memcmp(data, "VEXF", 4) != 0)
+    // Only the binary magic needs four bytes: anything shorter is text ("{}", "42").
+    if (size < 4 || std::memcmp(data, "VEXF", 4) != 0)
         return 0;
     if (size < 11) // a binary header without its byte 10
         return -1;

@@ -32,13 +32,10 @@ bool CLoaders::loadit(const char *data, unsigned int size, CFields &root, const 
         return false;
     clearError();
     m_bCollectComments = m_LCBC.BC32_Check(LCBC_COMMENTS) && collectComments;
-    if (size <= 3) {
-        setUserError(-991, "[%s#%d] Unknown encoding rule(%d)", kDispatchFunction, kDispatchLine, -1);
-        return false;
-    }
 
+    // A document of 1 to 3 bytes ("{}", "42") cannot hold the binary magic: it is text.
     ILoaderCommon *inner = &m_tSER;
-    if (std::memcmp(data, "VEXF", 4) == 0) {
+    if (size >= 4 && std::memcmp(data, "VEXF", 4) == 0) {
         // A binary header needs its byte 10; a shorter "VEXF" document has no encoding rule.
         if (size < 11 || (static_cast<unsigned char>(data[10]) & 0xFEu) >= 6) {
             setUserError(-991, "[%s#%d] Unknown encoding rule(%d)", kDispatchFunction, kDispatchLine, -1);

@@ -121,6 +121,15 @@ CFields::CFields(const std::string &text) : CFields() {
     m_ucSlots = DT_codelist | slot::OWNED;
 }
 
+CFields::CFields(std::string_view text) : CFields() {
+    if (text.size() > MAX_CODELIST_LENGTH)
+        raiseLogicError("[%s#%d] a_uiSrcLen too big for prefixing", "vexl::duplicatePrefixedStream",
+                        __LINE__);
+    // An empty view may have no data pointer; its copy is an empty list all the same.
+    m_uActValue.m_cpValue = duplicatePrefixedStream(text.empty() ? "" : text.data(), unsigned(text.size()));
+    m_ucSlots = DT_codelist | slot::OWNED;
+}
+
 CFields::CFields(const CStaticString &text) : CFields() {
     if (text.getData() == nullptr)
         raiseLogicError("[%s#%d] Value paramter has NULL pointer", s_szSetValue, __LINE__);
@@ -306,6 +315,10 @@ CFields &CFields::operator=(const std::string &text) {
     setValue(text);
     return *this;
 }
+CFields &CFields::operator=(std::string_view text) {
+    setValue(text);
+    return *this;
+}
 CFields &CFields::operator=(const CStaticString &text) {
     setValue(text);
     return *this;
@@ -412,6 +425,11 @@ void CFields::setComment(const char *text, E_CommentPosition position) {
 void CFields::setComment(const std::string &text, E_CommentPosition position) {
     size_t l_uLen = text.size() > 0x7FFFFFFEu ? 0x7FFFFFFEu : text.size();
     setComment(text.data(), unsigned(l_uLen), position);
+}
+
+void CFields::setComment(std::string_view text, E_CommentPosition position) {
+    size_t l_uLen = text.size() > 0x7FFFFFFEu ? 0x7FFFFFFEu : text.size();
+    setComment(text.empty() ? "" : text.data(), unsigned(l_uLen), position);
 }
 
 const char *CFields::getCommentPtr(E_CommentPosition position) const noexcept {

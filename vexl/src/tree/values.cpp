@@ -151,6 +151,15 @@ bool CFields::setValue(const char *text, unsigned int length, E_ValueKind vk) {
     return true;
 }
 
+bool CFields::setValue(std::string_view text, E_ValueKind vk) {
+    checkedVK(vk);
+    if (text.size() > MAX_CODELIST_LENGTH)
+        raiseLogicError("[%s#%d] a_uiSrcLen too big for prefixing", "vexl::duplicatePrefixedStream",
+                        __LINE__);
+    setCodes(vk, duplicatePrefixedStream(text.empty() ? "" : text.data(), unsigned(text.size())), true);
+    return true;
+}
+
 bool CFields::setValue(const std::string &text, E_ValueKind vk) {
     checkedVK(vk);
     if (text.size() > MAX_CODELIST_LENGTH)

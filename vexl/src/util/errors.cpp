@@ -191,6 +191,7 @@ const char *CException::what() const noexcept {
 }
 CLogicError::~CLogicError() = default;
 CRuntimeError::~CRuntimeError() = default;
+CPathError::~CPathError() = default;
 
 // MARK: - Internal messages
 

@@ -1,0 +1,352 @@
+// A tree to JSON text: one recursive walk writing into a growing buffer.
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "utf8_check.h"
+#include "vexl/json.h"
+
+namespace vexl::json {
+
+namespace {
+
+constexpr unsigned kDepthLimit = 999;
+constexpr unsigned kIndentCeiling = 16;
+
+constexpr const char *kMsgNaN = "NaN cannot be written in JSON.";
+constexpr const char *kMsgUtf8 = "Code list is not valid UTF-8.";
+constexpr const char *kMsgNameUtf8 = "Member name is not valid UTF-8.";
+constexpr const char *kMsgDepth = "Nesting deeper than the depth limit.";
+constexpr const char *kMsgID = "The ID cannot be written in JSON (bDropExtras leaves it out).";
+constexpr const char *kMsgComment = "The comment cannot be written in JSON (bDropExtras leaves it out).";
+constexpr const char *kMsgPacket =
+    "The packet expression cannot be written in JSON (bDropExtras leaves it out).";
+constexpr const char *kMsgSecond =
+    "The fixed or valid value cannot be written in JSON (bDropExtras leaves it out).";
+constexpr const char *kMsgElementName =
+    "The name of an array element cannot be written in JSON (bDropExtras leaves it out).";
+
+// "\u00XX" escapes of the bytes below 0x20, except the five with a short form.
+constexpr char kHex[] = "0123456789abcdef";
+
+// 0: written as it is; 1: needs an escape or a UTF-8 check (non-ASCII, '"', '\\', < 0x20).
+struct tByteClass {
+    unsigned char auc[256];
+    constexpr tByteClass() : auc{} {
+        for (unsigned i = 0; i < 256; ++i)
+            auc[i] = (i < 0x20 || i == '"' || i == '\\' || i >= 0x80) ? 1 : 0;
+    }
+};
+constexpr tByteClass kByteClass;
+
+class CJsonWriter {
+public:
+    explicit CJsonWriter(const tJsonWriteOptions &options)
+        : m_bPretty(options.bPretty), m_bDropExtras(options.bDropExtras),
+          m_uIndent(options.uIndent > kIndentCeiling ? kIndentCeiling : options.uIndent) {}
+
+    bool writeRoot(const CFields &root, std::string &out) {
+        m_str.resize(4096);
+        m_pPos = m_str.data();
+        m_pEnd = m_pPos + m_str.size();
+        if (!writeValue(root, 0))
+            return false;
+        m_str.resize(size_t(m_pPos - m_str.data()));
+        out = std::move(m_str);
+        return true;
+    }
+
+    const char *message() const noexcept { return m_szMessage; }
+    /// The member path, built from the steps recorded while the failure unwound.
+    std::string path() const {
+        std::string l_str;
+        for (auto it = m_vecSteps.rbegin(); it != m_vecSteps.rend(); ++it) {
+            if (it->front() != '[' && !l_str.empty())
+                l_str += '.';
+            l_str += *it;
+        }
+        return l_str;
+    }
+
+private:
+    // MARK: - Buffer
+
+    // Room for `bytes` more bytes at m_pPos.
+    void reserve(size_t bytes) {
+        if (size_t(m_pEnd - m_pPos) >= bytes)
+            return;
+        const size_t l_uUsed = size_t(m_pPos - m_str.data());
+        size_t l_uSize = m_str.size() * 2;
+        if (l_uSize < l_uUsed + bytes)
+            l_uSize = l_uUsed + bytes;
+        m_str.resize(l_uSize);
+        m_pPos = m_str.data() + l_uUsed;
+        m_pEnd = m_str.data() + m_str.size();
+    }
+    void put(char c) { *m_pPos++ = c; }
+    void putRaw(const char *text, size_t length) {
+        std::memcpy(m_pPos, text, length);
+        m_pPos += length;
+    }
+    void newline(unsigned depth) {
+        const size_t l_uSpaces = size_t(depth) * m_uIndent;
+        reserve(l_uSpaces + 1);
+        put('\n');
+        std::memset(m_pPos, ' ', l_uSpaces);
+        m_pPos += l_uSpaces;
+    }
+
+    bool fail(const char *message) {
+        m_szMessage = message;
+        return false;
+    }
+    // Adds the step to `child` (the index-th child of `parent`) to the path of a failure.
+    bool failStep(const CFields &parent, const CFields &child, unsigned index) {
+        if (parent.isField() && child.getNameLen() != 0)
+            m_vecSteps.emplace_back(child.getName(), child.getNameLen());
+        else
+            m_vecSteps.push_back('[' + std::to_string(index) + ']');
+        return false;
+    }
+
+    // MARK: - Values
+
+    // What JSON cannot hold, checked on every node unless extras are dropped.
+    bool checkExtras(const CFields &node) {
+        if (node.getID() != 0)
+            return fail(kMsgID);
+        if (node.isComment() &&
+            (node.hasComment(CP_Ahead) || node.hasComment(CP_Behind) || node.hasComment(CP_Tail)))
+            return fail(kMsgComment);
+        if (!CFields::pkt_IsNullExp(node.pkt_GetExp()))
+            return fail(kMsgPacket);
+        if (node.getVK() != VK_Actual)
+            return fail(kMsgSecond);
+        return true;
+    }
+
+    bool writeValue(const CFields &node, unsigned depth) {
+        if (!m_bDropExtras && !checkExtras(node))
+            return false;
+        switch (node.getDT()) {
+        case DT_null:
+            reserve(4);
+            putRaw("null", 4);
+            return true;
+        case DT_bool:
+            reserve(5);
+            if (node.getValueRef().m_bValue)
+                putRaw("true", 4);
+            else
+                putRaw("false", 5);
+            return true;
+        case DT_sint: {
+            reserve(24);
+            m_pPos = std::to_chars(m_pPos, m_pEnd, node.getValueRef().m_llValue).ptr;
+            return true;
+        }
+        case DT_uint: {
+            reserve(24);
+            m_pPos = std::to_chars(m_pPos, m_pEnd, node.getValueRef().m_ullValue).ptr;
+            return true;
+        }
+        case DT_double:
+            return writeDouble(node.getValueRef().m_dValue);
+        case DT_codelist: {
+            const char *l_p = nullptr;
+            const unsigned l_uLen = node.getCodePoint(&l_p);
+            if (!writeString(l_p, l_uLen))
+                return fail(kMsgUtf8);
+            return true;
+        }
+        case DT_array:
+            return writeArray(node, depth);
+        case DT_fields:
+            return writeFields(node, depth);
+        }
+        return true;
+    }
+
+    bool writeDouble(double value) {
+        reserve(32);
+        if (std::isnan(value))
+            return fail(kMsgNaN);
+        if (std::isinf(value)) {
+            if (value < 0)
+                put('-');
+            putRaw("1e400", 5);
+            return true;
+        }
+        char *const l_pStart = m_pPos;
+        m_pPos = std::to_chars(m_pPos, m_pEnd, value).ptr;
+        // A double always shows a fraction or an exponent, so that it reads back as a double.
+        for (const char *p = l_pStart; p < m_pPos; ++p)
+            if (*p == '.' || *p == 'e')
+                return true;
+        putRaw(".0", 2);
+        return true;
+    }
+
+    bool writeArray(const CFields &node, unsigned depth) {
+        if (depth >= kDepthLimit && node.getChildCount() != 0)
+            return fail(kMsgDepth);
+        const CFields *l_pBegin = node.begin();
+        const CFields *const l_pEnd = node.end();
+        reserve(2);
+        put('[');
+        for (const CFields *p = l_pBegin; p != l_pEnd; ++p) {
+            if (p != l_pBegin) {
+                reserve(1);
+                put(',');
+            }
+            if (m_bPretty)
+                newline(depth + 1);
+            if (p->getNameLen() != 0 && !m_bDropExtras)
+                return fail(kMsgElementName), failStep(node, *p, unsigned(p - l_pBegin));
+            if (!writeValue(*p, depth + 1))
+                return failStep(node, *p, unsigned(p - l_pBegin));
+        }
+        if (m_bPretty && l_pBegin != l_pEnd)
+            newline(depth);
+        reserve(1);
+        put(']');
+        return true;
+    }
+
+    bool writeFields(const CFields &node, unsigned depth) {
+        if (depth >= kDepthLimit && node.getChildCount() != 0)
+            return fail(kMsgDepth);
+        const CFields *l_pBegin = node.begin();
+        const CFields *const l_pEnd = node.end();
+        reserve(2);
+        put('{');
+        for (const CFields *p = l_pBegin; p != l_pEnd; ++p) {
+            if (p != l_pBegin) {
+                reserve(1);
+                put(',');
+            }
+            if (m_bPretty)
+                newline(depth + 1);
+            if (!writeString(p->getName(), p->getNameLen()))
+                return fail(kMsgNameUtf8), failStep(node, *p, unsigned(p - l_pBegin));
+            reserve(2);
+            put(':');
+            if (m_bPretty)
+                put(' ');
+            if (!writeValue(*p, depth + 1))
+                return failStep(node, *p, unsigned(p - l_pBegin));
+        }
+        if (m_bPretty && l_pBegin != l_pEnd)
+            newline(depth);
+        reserve(1);
+        put('}');
+        return true;
+    }
+
+    // Writes the quoted, escaped string; false (nothing usable written) when it is not UTF-8.
+    bool writeString(const char *text, size_t length) {
+        reserve(length * 6 + 2);
+        put('"');
+        const unsigned char *s = reinterpret_cast<const unsigned char *>(text);
+        const unsigned char *const end = s + length;
+        while (s < end) {
+            // Runs of bytes that need nothing, eight at a time: no byte below 0x20, '"', '\\'
+            // or at 0x80 and above.
+            while (end - s >= 8) {
+                uint64_t w;
+                std::memcpy(&w, s, 8);
+                const uint64_t l_uLow = (w - 0x2020202020202020ull);                           // < 0x20
+                const uint64_t l_uQuote = (w ^ 0x2222222222222222ull) - 0x0101010101010101ull; // '"'
+                const uint64_t l_uSlash = (w ^ 0x5C5C5C5C5C5C5C5Cull) - 0x0101010101010101ull;
+                const uint64_t l_uQuoteZ = l_uQuote & ~(w ^ 0x2222222222222222ull);
+                const uint64_t l_uSlashZ = l_uSlash & ~(w ^ 0x5C5C5C5C5C5C5C5Cull);
+                if (((l_uLow | l_uQuoteZ | l_uSlashZ | w) & 0x8080808080808080ull) != 0)
+                    break;
+                std::memcpy(m_pPos, s, 8);
+                m_pPos += 8;
+                s += 8;
+            }
+            if (s == end)
+                break;
+            const unsigned c = *s;
+            if (kByteClass.auc[c] == 0) {
+                *m_pPos++ = char(c);
+                ++s;
+                continue;
+            }
+            if (c >= 0x80) {
+                // One UTF-8 sequence, checked and copied.
+                const size_t l_uAvail = size_t(end - s);
+                const size_t l_uBad =
+                    detail::firstInvalidUtf8(reinterpret_cast<const char *>(s), l_uAvail < 4 ? l_uAvail : 4);
+                const size_t l_uSeq = c >= 0xF0 ? 4 : (c >= 0xE0 ? 3 : 2);
+                if (l_uBad < l_uSeq)
+                    return false;
+                std::memcpy(m_pPos, s, l_uSeq);
+                m_pPos += l_uSeq;
+                s += l_uSeq;
+                continue;
+            }
+            *m_pPos++ = '\\';
+            switch (c) {
+            case '"':
+                *m_pPos++ = '"';
+                break;
+            case '\\':
+                *m_pPos++ = '\\';
+                break;
+            case '\b':
+                *m_pPos++ = 'b';
+                break;
+            case '\f':
+                *m_pPos++ = 'f';
+                break;
+            case '\n':
+                *m_pPos++ = 'n';
+                break;
+            case '\r':
+                *m_pPos++ = 'r';
+                break;
+            case '\t':
+                *m_pPos++ = 't';
+                break;
+            default:
+                putRaw("u00", 3);
+                *m_pPos++ = kHex[c >> 4];
+                *m_pPos++ = kHex[c & 15];
+                break;
+            }
+            ++s;
+        }
+        put('"');
+        return true;
+    }
+
+    std::string m_str;
+    char *m_pPos = nullptr;
+    char *m_pEnd = nullptr;
+    const bool m_bPretty;
+    const bool m_bDropExtras;
+    const unsigned m_uIndent;
+    const char *m_szMessage = nullptr;
+    std::vector<std::string> m_vecSteps; // path steps of a failure, innermost first
+};
+
+} // namespace
+
+bool toJSON(const CFields &tree, std::string &out, tJsonError *error, const tJsonWriteOptions &options) {
+    CJsonWriter l_tWriter(options);
+    if (l_tWriter.writeRoot(tree, out))
+        return true;
+    if (error != nullptr) {
+        *error = tJsonError{};
+        error->sMessage = l_tWriter.message();
+        error->sPath = l_tWriter.path();
+    }
+    return false;
+}
+
+} // namespace vexl::json
