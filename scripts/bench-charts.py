@@ -17,6 +17,7 @@ date of the run under each. The page's figures table between the markers
 import argparse
 import html
 import json
+import math
 import os
 import re
 import sys
@@ -74,7 +75,7 @@ def load_results(paths):
             if b.get("run_type") == "aggregate" or b.get("error_occurred"):
                 continue
             name = b.get("run_name", b["name"])
-            name = re.sub(r"/(real_time|threads:\d+|repeats:\d+)$", "", name)
+            name = re.sub(r"(/(real_time|threads:\d+|repeats:\d+|iterations:\d+))+$", "", name)
             t = b["real_time"] * UNIT_NS[b.get("time_unit", "ns")]
             if name not in best or t < best[name]:
                 best[name] = t
@@ -105,41 +106,45 @@ def fmt_time(ns):
 
 
 def draw(title, rows, machine):
-    """One horizontal bar chart as SVG text; rows are (label, peer, ratio)."""
-    bar_h, gap, left, right, top = 18, 6, 250, 90, 56
+    """One bar chart as SVG text; rows are (label, peer, ratio).
+
+    The axis is logarithmic and bars grow from 1 (as fast as the peer): to the right when vexl
+    is faster, to the left when it is slower, so 2x faster and 2x slower look the same size.
+    """
+    bar_h, gap, left, right, top = 18, 6, 250, 70, 56
     width = 760
     plot_w = width - left - right
-    vmax = max([r[2] for r in rows] + [1.0]) * 1.1
-    height = top + len(rows) * (bar_h + gap) + 70
-    x = lambda v: left + plot_w * v / vmax
+    lo = min([r[2] for r in rows] + [0.5]) / 1.3
+    hi = max([r[2] for r in rows] + [2.0]) * 1.3
+    span = math.log10(hi) - math.log10(lo)
+    x = lambda v: left + plot_w * (math.log10(v) - math.log10(lo)) / span
+    bottom = top + len(rows) * (bar_h + gap)
+    height = bottom + 56
     out = [f'<svg xmlns="http://www.w3.org/2000/svg" width="{width}" height="{height}" '
            f'viewBox="0 0 {width} {height}" font-family="sans-serif" font-size="12">',
            f'<rect width="{width}" height="{height}" fill="white"/>',
            f'<text x="{width / 2}" y="22" text-anchor="middle" font-size="15" font-weight="bold">'
            f'{html.escape(title)}</text>',
            f'<text x="{width / 2}" y="40" text-anchor="middle" fill="#555">'
-           'peer time / vexl time: beyond 1, vexl is faster</text>']
-    # grid lines at round ratios
-    step = 0.5 if vmax <= 4 else (1 if vmax <= 10 else 5)
-    v = 0.0
-    while v <= vmax:
-        gx = x(v)
-        out.append(f'<line x1="{gx:.1f}" y1="{top - 4}" x2="{gx:.1f}" '
-                   f'y2="{top + len(rows) * (bar_h + gap)}" stroke="#ddd"/>')
-        out.append(f'<text x="{gx:.1f}" y="{top + len(rows) * (bar_h + gap) + 14}" '
-                   f'text-anchor="middle" fill="#555">{v:g}</text>')
-        v += step
+           'peer time / vexl time (log scale): right of 1, vexl is faster</text>']
+    for tick in (0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1, 2, 5, 10, 20, 50, 100, 200, 500, 1000, 2000):
+        if lo <= tick <= hi:
+            gx = x(tick)
+            out.append(f'<line x1="{gx:.1f}" y1="{top - 4}" x2="{gx:.1f}" y2="{bottom}" stroke="#ddd"/>')
+            out.append(f'<text x="{gx:.1f}" y="{bottom + 14}" text-anchor="middle" fill="#555">'
+                       f'{tick:g}</text>')
+    one = x(1.0)
     for i, (label, peer, ratio) in enumerate(rows):
         y = top + i * (bar_h + gap)
         colour = PEER_COLOURS.get(peer, "#888")
+        end = x(ratio)
         out.append(f'<text x="{left - 8}" y="{y + bar_h - 5}" text-anchor="end">'
                    f'{html.escape(label)} vs {html.escape(peer)}</text>')
-        out.append(f'<rect x="{left}" y="{y}" width="{max(x(ratio) - left, 1):.1f}" '
+        out.append(f'<rect x="{min(one, end):.1f}" y="{y}" width="{max(abs(end - one), 1):.1f}" '
                    f'height="{bar_h}" fill="{colour}"/>')
-        out.append(f'<text x="{x(ratio) + 4:.1f}" y="{y + bar_h - 5}">{ratio:.2f}×</text>')
-    one = x(1.0)
-    out.append(f'<line x1="{one:.1f}" y1="{top - 4}" x2="{one:.1f}" '
-               f'y2="{top + len(rows) * (bar_h + gap)}" stroke="#000" stroke-dasharray="4 3"/>')
+        tx, anchor = (end + 4, "start") if ratio >= 1 else (end - 4, "end")
+        out.append(f'<text x="{tx:.1f}" y="{y + bar_h - 5}" text-anchor="{anchor}">{ratio:.2f}×</text>')
+    out.append(f'<line x1="{one:.1f}" y1="{top - 4}" x2="{one:.1f}" y2="{bottom}" stroke="#000"/>')
     out.append(f'<text x="{width / 2}" y="{height - 12}" text-anchor="middle" fill="#555" '
                f'font-size="11">{html.escape(machine)}</text>')
     out.append("</svg>")

@@ -42,3 +42,8 @@ execute_process(COMMAND ${PREFIX}/bin/vexl ${CONSUMER_BIN}/demo/keyword.vexl
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "installed bin/vexl failed (${rc}):\n${out}\n${err}")
 endif()
+
+# So does the installed command-line tool.
+if(EXISTS ${PREFIX}/bin/vexl-tool)
+  run(${PREFIX}/bin/vexl-tool --help)
+endif()
