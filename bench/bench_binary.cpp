@@ -5,17 +5,24 @@
 //     without and with a password (type-0 body, SEED body);
 //   - saving: the tree with the packet-style text writer (the shape of the corpus text) and with
 //     the binary writer without and with a password.
-// Set-up checks once that each binary document loads back and re-saves to the same bytes (a
-// tree comparison would differ only where an empty string and a code list without data meet:
-// the format stores both as a value of length 0).
+// Set-up checks once that each binary document loads back into a tree equal to the one it was
+// written from, and that this tree re-saves to the same bytes.
 // After the runs a summary prints the sizes and the ratios text CPU time / binary CPU time
 // (above 1: the binary document is faster). CPU time, because the wall time of a shared machine
 // also counts other processes; with --benchmark_repetitions the fastest repetition counts.
+//
+// For instruction counts, `--profile=DOC/KIND[/N]` (KIND text, plain or password; N loads, 20
+// by default) skips the benchmarks and only loads that document N times through the function
+// `profiledLoad`, so that
+//   valgrind --tool=callgrind --toggle-collect='*profiledLoad*' bench_binary --profile=canada/plain
+// counts exactly N loads (divide the total by N). KIND save-text, save-plain or save-password
+// writes the tree N times instead, through `profiledSave`.
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -75,6 +82,8 @@ const tCorpusDoc &corpus(const std::string &name) {
         CFields back;
         if (!loaders.loading(*doc, back, password, true))
             die(name + ": binary load failed: " + loaders.getLastErrMsg());
+        if (!(back == slot->tree))
+            die(name + ": the reloaded tree differs from the written one");
         if (binaryOf(back, password) != *doc)
             die(name + ": the reloaded tree writes other bytes");
     }
@@ -205,9 +214,63 @@ private:
     std::map<std::string, double> m_times;
 };
 
+// One load for the profile mode; kept out of line so that callgrind can collect exactly it.
+[[gnu::noinline]] bool profiledLoad(vexl::CLoaders &loaders, const std::string &bytes, CFields &root,
+                                    const char *password) {
+    return loaders.loading(bytes, root, password, true);
+}
+
+// One write for the profile mode, out of line like `profiledLoad`.
+[[gnu::noinline]] size_t profiledSave(vexl::IStringSaver &saver, const CFields &tree, const char *password) {
+    return saver.saving(tree, vexl::SIS_DETAIL, password).size();
+}
+
+// `--profile=DOC/KIND[/N]`: N loads of one document kind and nothing else (see the file comment).
+int profile(const std::string &spec) {
+    const size_t slash = spec.find('/');
+    if (slash == std::string::npos)
+        die("--profile=DOC/KIND[/N] expected");
+    const std::string name = spec.substr(0, slash);
+    std::string kind = spec.substr(slash + 1);
+    long times = 20;
+    if (const size_t slash2 = kind.find('/'); slash2 != std::string::npos) {
+        times = std::strtol(kind.c_str() + slash2 + 1, nullptr, 10);
+        kind.resize(slash2);
+    }
+    const tCorpusDoc &doc = corpus(name);
+    if (kind.rfind("save-", 0) == 0) {
+        vexl::CSaver4SER_PKT textSaver;
+        vexl::CSaver4BER_BASIC binarySaver;
+        const bool text = kind == "save-text";
+        if (!text && kind != "save-plain" && kind != "save-password")
+            die("KIND is text, plain, password, save-text, save-plain or save-password");
+        vexl::IStringSaver &saver = text ? static_cast<vexl::IStringSaver &>(textSaver) : binarySaver;
+        for (long i = 0; i < times; ++i)
+            if (profiledSave(saver, doc.tree, kind == "save-password" ? kPassword : "") == 0)
+                die(name + ": write failed");
+        std::printf("%ld writes of %s/%s\n", times, name.c_str(), kind.c_str());
+        return 0;
+    }
+    const bool text = kind == "text", withPassword = kind == "password";
+    if (!text && !withPassword && kind != "plain")
+        die("KIND is text, plain or password");
+    const std::string &bytes = text ? doc.text : withPassword ? doc.pwDoc : doc.plainDoc;
+    vexl::CLoaders loaders;
+    for (long i = 0; i < times; ++i) {
+        CFields root;
+        if (!profiledLoad(loaders, bytes, root, withPassword ? kPassword : ""))
+            die(name + ": load failed: " + loaders.getLastErrMsg());
+    }
+    std::printf("%ld loads of %s/%s\n", times, name.c_str(), kind.c_str());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strncmp(argv[i], "--profile=", 10) == 0)
+            return profile(argv[i] + 10);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

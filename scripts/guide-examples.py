@@ -3,7 +3,8 @@
 
 Fenced blocks the guide uses, and what the generated test does with each:
 
-  ```cpp              a whole program: compiled (its main renamed) and run; it must return 0.
+  ```cpp              a program: compiled (its main renamed) and run; it must return 0. A block
+                      without main is a fragment, run as the body of a function.
   ```vexl             a document: loaded with the default loader configuration; it must load.
   ```vexl fails       a document that must fail to load.
   ```vexl packet      a document whose whole tree is made into one packet (keywords on).
@@ -22,6 +23,11 @@ import re
 import sys
 
 FENCE = re.compile(r"^```(\S*)\s*(.*)$")
+
+# Every extracted example may use these without including them; fragments (blocks without a
+# main) are compiled as the body of a function that returns 0.
+COMMON_INCLUDES = "#include <cstdio>\n#include <iostream>\n#include <string>\n"
+
 
 
 def blocks(path):
@@ -78,11 +84,17 @@ def main():
                 pending = None
                 continue
             if tag == "cpp":
-                if not re.search(r"\bint main\(\)", text):
-                    sys.exit(f"{where}: a cpp block of the guide must be a whole program")
                 fn = f"guide_example_{programs}"
-                source = f"// Extracted from {where}; do not edit.\n" + re.sub(
-                    r"\bint main\(\)", f"int {fn}()", text, count=1)
+                head = f"// Extracted from {where}; do not edit.\n" + COMMON_INCLUDES
+                if re.search(r"\bint main\(\)", text):
+                    source = head + re.sub(r"\bint main\(\)", f"int {fn}()", text, count=1)
+                else:
+                    # A fragment: its includes go first, the rest becomes a function body.
+                    lines = text.split("\n")
+                    incl = [l for l in lines if l.startswith("#include")]
+                    body = [l for l in lines if not l.startswith("#include")]
+                    source = (head + "\n".join(incl) + f"\n\nint {fn}() {{\n" +
+                              "\n".join("    " + l if l else l for l in body) + "    return 0;\n}\n")
                 write_if_changed(os.path.join(out_dir, f"example_{programs}.cpp"), source)
                 decls.append(f"int {fn}();")
                 pending = {"kind": "program", "fn": fn, "where": where, "line": line}

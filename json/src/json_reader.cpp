@@ -10,6 +10,7 @@
 #include <rapidjson/reader.h>
 
 #include "number_text.h"
+#include "tree/tree_builder.h"
 #include "utf8_check.h"
 #include "vexl/json.h"
 
@@ -32,14 +33,15 @@ constexpr const char *kMsgDepth = "Nesting deeper than the depth limit.";
 constexpr const char *kMsgUtf8 = "String is not valid UTF-8.";
 constexpr const char *kMsgZeroByte = "Zero byte in the text.";
 
-// Receives the reader's events and builds the tree. The containers being filled are kept on a
-// stack: a container's children do not move while a deeper one is filled, because values are
-// only ever added to the innermost container.
-class CTreeBuilder {
+// Receives the reader's events and builds the tree through the core library's builder: the
+// members of each open container are gathered per nesting level and handed over when it closes.
+// The open containers are kept on a stack (index = level); a container's node does not move
+// while its members are gathered, because only the innermost level grows.
+class CJsonHandler {
 public:
     using Ch = char;
 
-    CTreeBuilder(CFields &root, const tJsonReadOptions &options, const char *buffer,
+    CJsonHandler(CFields &root, const tJsonReadOptions &options, const char *buffer,
                  const std::vector<tBigNumber> &big, std::string_view original)
         : m_pSlot(&root), m_bAllowDuplicates(options.bAllowDuplicateKeys),
           m_uMaxDepth(std::min(options.uMaxDepth, kDepthCeiling)), m_pBuffer(buffer), m_rBig(big),
@@ -93,50 +95,45 @@ public:
     bool StartArray() { return open(DT_array); }
 
     bool Key(const char *name, rapidjson::SizeType length, bool) {
-        CFields &l_rRecord = *m_vecOpen.back();
-        if (m_vecOpen.size() > m_uMaxDepth)
+        const uint32_t l_uLevel = uint32_t(m_vecOpen.size());
+        if (l_uLevel > m_uMaxDepth)
             return fail(kMsgDepth, nullptr, name, length);
         if (length > CAllotString::MAX_LENGTH)
             return fail(kMsgLongName, nullptr, name, length);
         if (!detail::isValidUtf8(name, length))
             return fail(kMsgUtf8, nullptr);
-        CFields *l_pMember;
+        tOpen &l_rTop = m_vecOpen.back();
         if (length == 0) {
             // The empty key: an unnamed member (at most one unless duplicates are allowed).
-            if (m_vecUnnamed.back() && !m_bAllowDuplicates)
+            if (l_rTop.bUnnamed && !m_bAllowDuplicates)
                 return fail(kMsgDuplicate, nullptr, name, length);
-            m_vecUnnamed.back() = true;
-            l_pMember = &l_rRecord.child_AddRef(nullptr, 0, 0, true);
-        } else if (m_bAllowDuplicates) {
-            l_pMember = &l_rRecord.child_AddRef(name, length, 0, true);
-        } else {
-            l_pMember = l_rRecord.child_AddPtr(name, length, 0, false);
-            if (l_pMember == nullptr)
-                return fail(kMsgDuplicate, nullptr, name, length);
+            l_rTop.bUnnamed = true;
         }
+        CFields *l_pMember = m_tBuilder.appendMember(l_uLevel, name, length, !m_bAllowDuplicates);
+        if (l_pMember == nullptr)
+            return fail(kMsgDuplicate, nullptr, name, length);
+        ++l_rTop.uCount;
         m_pSlot = l_pMember;
         return true;
     }
 
-    bool EndObject(rapidjson::SizeType) {
-        m_vecOpen.pop_back();
-        m_vecUnnamed.pop_back();
-        return true;
-    }
-    bool EndArray(rapidjson::SizeType) {
-        m_vecOpen.pop_back();
-        m_vecUnnamed.pop_back();
-        return true;
-    }
+    bool EndObject(rapidjson::SizeType) { return close(); }
+    bool EndArray(rapidjson::SizeType) { return close(); }
 
     // MARK: - Failure
 
-    /// True when the builder stopped the reader (then `message()` and `path()` tell why).
+    /// True when the handler stopped the reader (then `message()` and `path()` tell why).
     bool failed() const noexcept { return m_szMessage != nullptr; }
     const char *message() const noexcept { return m_szMessage; }
     const std::string &path() const noexcept { return m_strPath; }
 
 private:
+    struct tOpen {
+        CFields *pNode;  // the container
+        uint32_t uCount; // members appended so far
+        bool bUnnamed;   // one of them is unnamed
+    };
+
     // The node that receives the next value: the member named by the last key, the root, or a
     // new element of the innermost array. Null (after recording the error) when too deep.
     CFields *target() {
@@ -145,11 +142,13 @@ private:
             m_pSlot = nullptr;
             return l_p;
         }
-        if (m_vecOpen.size() > m_uMaxDepth) {
+        const uint32_t l_uLevel = uint32_t(m_vecOpen.size());
+        if (l_uLevel > m_uMaxDepth) {
             fail(kMsgDepth, nullptr);
             return nullptr;
         }
-        return &m_vecOpen.back()->child_AddRef(nullptr, 0, 0, true);
+        ++m_vecOpen.back().uCount;
+        return &m_tBuilder.appendElement(l_uLevel);
     }
 
     template <typename T> bool setNumber(T value) {
@@ -158,56 +157,56 @@ private:
     }
 
     bool open(E_DataType type) {
-        // A member of a record at the limit was already refused by its key.
-        if (m_pSlot == nullptr && m_vecOpen.size() > m_uMaxDepth)
-            return fail(kMsgDepth, nullptr);
         CFields *l_p = target();
         if (l_p == nullptr)
             return false;
-        l_p->setValue(type);
-        m_vecOpen.push_back(l_p);
-        m_vecUnnamed.push_back(false);
+        m_tBuilder.open(*l_p, type, uint32_t(m_vecOpen.size()));
+        m_vecOpen.push_back(tOpen{l_p, 0, false});
         return true;
     }
 
-    // Records the error and the member path: of `node` when given (the root or a value already
-    // placed in the innermost container), else of the next member (named `name`) or element of
-    // the innermost container.
+    bool close() {
+        m_tBuilder.close(*m_vecOpen.back().pNode, uint32_t(m_vecOpen.size() - 1));
+        m_vecOpen.pop_back();
+        return true;
+    }
+
+    // Records the error and the member path: of `node` when given (the root or the member named
+    // by the last key), else of the next member (named `name`) or element of the innermost
+    // container.
     bool fail(const char *message, const CFields *node, const char *name = nullptr, size_t length = 0) {
         m_szMessage = message;
         std::string l_str;
         for (size_t i = 0; i + 1 < m_vecOpen.size(); ++i)
-            appendStep(l_str, *m_vecOpen[i], m_vecOpen[i + 1]);
+            appendStep(l_str, m_vecOpen[i], m_vecOpen[i + 1].pNode, m_vecOpen[i].uCount - 1);
         if (!m_vecOpen.empty()) {
-            const CFields &l_rTop = *m_vecOpen.back();
-            if (node != nullptr) {
-                appendStep(l_str, l_rTop, node);
-            } else if (length != 0) {
-                if (!l_str.empty())
-                    l_str += '.';
-                l_str.append(name, length);
-            } else {
-                l_str += '[' + std::to_string(l_rTop.getChildCount()) + ']';
-            }
+            const tOpen &l_rTop = m_vecOpen.back();
+            if (node != nullptr)
+                appendStep(l_str, l_rTop, node, l_rTop.uCount - 1);
+            else if (length != 0)
+                appendName(l_str, name, length);
+            else
+                l_str += '[' + std::to_string(l_rTop.uCount) + ']';
         }
         m_strPath = std::move(l_str);
         return false;
     }
 
-    static void appendStep(std::string &path, const CFields &parent, const CFields *child) {
-        const size_t l_uIndex = size_t(child - parent.begin());
-        if (parent.isField() && child->getNameLen() != 0) {
-            if (!path.empty())
-                path += '.';
-            path.append(child->getName(), child->getNameLen());
-        } else {
-            path += '[' + std::to_string(l_uIndex) + ']';
-        }
+    static void appendName(std::string &path, const char *name, size_t length) {
+        if (!path.empty())
+            path += '.';
+        path.append(name, length);
+    }
+    static void appendStep(std::string &path, const tOpen &parent, const CFields *child, uint32_t index) {
+        if (parent.pNode->isField() && child->getNameLen() != 0)
+            appendName(path, child->getName(), child->getNameLen());
+        else
+            path += '[' + std::to_string(index) + ']';
     }
 
-    CFields *m_pSlot;                 // receives the next value (null: append to the array)
-    std::vector<CFields *> m_vecOpen; // containers being filled, outermost first
-    std::vector<bool> m_vecUnnamed;   // per open container: has an unnamed member
+    vexl::detail::CTreeBuilder m_tBuilder;
+    CFields *m_pSlot;             // receives the next value (null: append to the array)
+    std::vector<tOpen> m_vecOpen; // containers being filled, outermost first
     const bool m_bAllowDuplicates;
     const unsigned m_uMaxDepth;
     const char *const m_pBuffer; // start of the text being parsed (our copy)
@@ -257,7 +256,7 @@ bool fromJSON(std::string_view text, CFields &out, tJsonError *error, const tJso
             std::fill_n(&l_strBuffer[b.uOffset + 1], b.uLength - 1, ' ');
         }
         CFields l_tTree;
-        CTreeBuilder l_tBuilder(l_tTree, options, l_strBuffer.c_str(), l_vecBig, text);
+        CJsonHandler l_tBuilder(l_tTree, options, l_strBuffer.c_str(), l_vecBig, text);
         rapidjson::InsituStringStream l_tStream(&l_strBuffer[0]);
         rapidjson::Reader l_tReader;
         const rapidjson::ParseResult l_tResult = l_tReader.Parse<kParseFlags>(l_tStream, l_tBuilder);

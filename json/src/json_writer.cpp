@@ -1,8 +1,11 @@
 // A tree to JSON text: one recursive walk writing into a growing buffer.
 
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -12,6 +15,9 @@
 namespace vexl::json {
 
 namespace {
+
+static_assert(std::endian::native == std::endian::little,
+              "the eight-byte string scans read words as little-endian");
 
 constexpr unsigned kDepthLimit = 999;
 constexpr unsigned kIndentCeiling = 16;
@@ -48,14 +54,14 @@ public:
         : m_bPretty(options.bPretty), m_bDropExtras(options.bDropExtras),
           m_uIndent(options.uIndent > kIndentCeiling ? kIndentCeiling : options.uIndent) {}
 
+    ~CJsonWriter() { std::free(m_pBuffer); }
+    CJsonWriter(const CJsonWriter &) = delete;
+    CJsonWriter &operator=(const CJsonWriter &) = delete;
+
     bool writeRoot(const CFields &root, std::string &out) {
-        m_str.resize(4096);
-        m_pPos = m_str.data();
-        m_pEnd = m_pPos + m_str.size();
         if (!writeValue(root, 0))
             return false;
-        m_str.resize(size_t(m_pPos - m_str.data()));
-        out = std::move(m_str);
+        out.assign(m_pBuffer, size_t(m_pPos - m_pBuffer));
         return true;
     }
 
@@ -74,17 +80,26 @@ public:
 private:
     // MARK: - Buffer
 
-    // Room for `bytes` more bytes at m_pPos.
+    // Room for `bytes` more bytes at m_pPos. The buffer is a plain heap block grown by
+    // realloc: a std::string would clear every byte it grows by, and large blocks are moved by
+    // remapping their pages rather than copying them.
     void reserve(size_t bytes) {
-        if (size_t(m_pEnd - m_pPos) >= bytes)
-            return;
-        const size_t l_uUsed = size_t(m_pPos - m_str.data());
-        size_t l_uSize = m_str.size() * 2;
+        if (size_t(m_pEnd - m_pPos) < bytes)
+            grow(bytes);
+    }
+    [[gnu::noinline]] void grow(size_t bytes) {
+        const size_t l_uUsed = size_t(m_pPos - m_pBuffer);
+        size_t l_uSize = size_t(m_pEnd - m_pBuffer) * 2;
+        if (l_uSize < 65536)
+            l_uSize = 65536;
         if (l_uSize < l_uUsed + bytes)
             l_uSize = l_uUsed + bytes;
-        m_str.resize(l_uSize);
-        m_pPos = m_str.data() + l_uUsed;
-        m_pEnd = m_str.data() + m_str.size();
+        char *l_p = static_cast<char *>(std::realloc(m_pBuffer, l_uSize));
+        if (l_p == nullptr)
+            throw std::bad_alloc();
+        m_pBuffer = l_p;
+        m_pPos = l_p + l_uUsed;
+        m_pEnd = l_p + l_uSize;
     }
     void put(char c) { *m_pPos++ = c; }
     void putRaw(const char *text, size_t length) {
@@ -116,6 +131,14 @@ private:
 
     // What JSON cannot hold, checked on every node unless extras are dropped.
     bool checkExtras(const CFields &node) {
+        // One test for the common node that has none of them.
+        const vexl::tPacketExpInfo l_tExp = node.pkt_GetExp();
+        uint64_t l_uExp8;
+        uint16_t l_uExp2;
+        std::memcpy(&l_uExp8, &l_tExp, 8);
+        std::memcpy(&l_uExp2, reinterpret_cast<const char *>(&l_tExp) + 8, 2);
+        if ((node.getID() | unsigned(node.isComment()) | unsigned(node.getVK()) | l_uExp8 | l_uExp2) == 0)
+            return true;
         if (node.getID() != 0)
             return fail(kMsgID);
         if (node.isComment() &&
@@ -182,7 +205,10 @@ private:
         }
         char *const l_pStart = m_pPos;
         m_pPos = std::to_chars(m_pPos, m_pEnd, value).ptr;
-        // A double always shows a fraction or an exponent, so that it reads back as a double.
+        // A double always shows a fraction or an exponent, so that it reads back as a double;
+        // only an integral value can lack both.
+        if (std::trunc(value) != value)
+            return true;
         for (const char *p = l_pStart; p < m_pPos; ++p)
             if (*p == '.' || *p == 'e')
                 return true;
@@ -230,7 +256,7 @@ private:
             }
             if (m_bPretty)
                 newline(depth + 1);
-            if (!writeString(p->getName(), p->getNameLen()))
+            if (!writeName(*p))
                 return fail(kMsgNameUtf8), failStep(node, *p, unsigned(p - l_pBegin));
             reserve(2);
             put(':');
@@ -246,31 +272,76 @@ private:
         return true;
     }
 
+    // The bytes of `w` that need care (below 0x20, '"', '\\', 0x80 and above) have their top bit
+    // set in the result. A byte above a flagged one may be flagged too (a borrow), never one
+    // below it, so a clean result is exact and the lowest flag is a true one.
+    static uint64_t specialBytes(uint64_t w) noexcept {
+        const uint64_t l_uLow = w - 0x2020202020202020ull; // < 0x20
+        const uint64_t l_uQuote = w ^ 0x2222222222222222ull;
+        const uint64_t l_uSlash = w ^ 0x5C5C5C5C5C5C5C5Cull;
+        const uint64_t l_uQuoteZ = (l_uQuote - 0x0101010101010101ull) & ~l_uQuote;
+        const uint64_t l_uSlashZ = (l_uSlash - 0x0101010101010101ull) & ~l_uSlash;
+        return (l_uLow | l_uQuoteZ | l_uSlashZ | w) & 0x8080808080808080ull;
+    }
+
+    // A member name: short names kept inside their holder are read as one word (the holder has
+    // room for it), the others as any string. The bytes past the name are masked off (the word
+    // is little-endian, so their flags cannot reach the name's bytes).
+    bool writeName(const CFields &member) {
+        const unsigned l_uLen = member.getNameLen();
+        const CAllotString &l_rName = member.getNameHolder();
+        const uintptr_t l_uText = reinterpret_cast<uintptr_t>(l_rName.getData());
+        const uintptr_t l_uHolder = reinterpret_cast<uintptr_t>(&l_rName);
+        if (l_uLen != 0 && l_uLen < 8 && l_uText >= l_uHolder &&
+            l_uText + 8 <= l_uHolder + sizeof(CAllotString)) {
+            uint64_t w;
+            std::memcpy(&w, l_rName.getData(), 8);
+            if ((specialBytes(w) & (~0ull >> (64 - 8 * l_uLen))) == 0) {
+                reserve(10);
+                put('"');
+                std::memcpy(m_pPos, &w, 8);
+                m_pPos += l_uLen;
+                put('"');
+                return true;
+            }
+        }
+        return writeString(member.getName(), l_uLen);
+    }
+
     // Writes the quoted, escaped string; false (nothing usable written) when it is not UTF-8.
     bool writeString(const char *text, size_t length) {
-        reserve(length * 6 + 2);
+        reserve(length * 6 + 10);
         put('"');
         const unsigned char *s = reinterpret_cast<const unsigned char *>(text);
         const unsigned char *const end = s + length;
+        bool l_bAfterWord = false; // the bytes just before `s` were copied as they are
         while (s < end) {
-            // Runs of bytes that need nothing, eight at a time: no byte below 0x20, '"', '\\'
-            // or at 0x80 and above.
+            // Runs of bytes that need nothing, eight at a time.
             while (end - s >= 8) {
                 uint64_t w;
                 std::memcpy(&w, s, 8);
-                const uint64_t l_uLow = (w - 0x2020202020202020ull);                           // < 0x20
-                const uint64_t l_uQuote = (w ^ 0x2222222222222222ull) - 0x0101010101010101ull; // '"'
-                const uint64_t l_uSlash = (w ^ 0x5C5C5C5C5C5C5C5Cull) - 0x0101010101010101ull;
-                const uint64_t l_uQuoteZ = l_uQuote & ~(w ^ 0x2222222222222222ull);
-                const uint64_t l_uSlashZ = l_uSlash & ~(w ^ 0x5C5C5C5C5C5C5C5Cull);
-                if (((l_uLow | l_uQuoteZ | l_uSlashZ | w) & 0x8080808080808080ull) != 0)
+                if (specialBytes(w) != 0)
                     break;
                 std::memcpy(m_pPos, s, 8);
                 m_pPos += 8;
                 s += 8;
+                l_bAfterWord = true;
             }
             if (s == end)
                 break;
+            if (l_bAfterWord && end - s < 8) {
+                // The tail as the string's last eight bytes, rewriting the bytes before it that
+                // were copied as they are.
+                uint64_t w;
+                std::memcpy(&w, end - 8, 8);
+                if (specialBytes(w) == 0) {
+                    const size_t l_uTail = size_t(end - s);
+                    std::memcpy(m_pPos - (8 - l_uTail), end - 8, 8);
+                    m_pPos += l_uTail;
+                    break;
+                }
+            }
+            l_bAfterWord = false;
             const unsigned c = *s;
             if (kByteClass.auc[c] == 0) {
                 *m_pPos++ = char(c);
@@ -279,13 +350,15 @@ private:
             }
             if (c >= 0x80) {
                 // One UTF-8 sequence, checked and copied.
-                const size_t l_uAvail = size_t(end - s);
-                const size_t l_uBad =
-                    detail::firstInvalidUtf8(reinterpret_cast<const char *>(s), l_uAvail < 4 ? l_uAvail : 4);
-                const size_t l_uSeq = c >= 0xF0 ? 4 : (c >= 0xE0 ? 3 : 2);
-                if (l_uBad < l_uSeq)
+                const unsigned l_uSeq = detail::utf8SequenceLength(s, size_t(end - s));
+                if (l_uSeq == 0)
                     return false;
-                std::memcpy(m_pPos, s, l_uSeq);
+                // A fixed-size copy when four bytes can be read (room was reserved for six per
+                // byte); the sequence's own length at the very end.
+                if (end - s >= 4)
+                    std::memcpy(m_pPos, s, 4);
+                else
+                    std::memcpy(m_pPos, s, l_uSeq);
                 m_pPos += l_uSeq;
                 s += l_uSeq;
                 continue;
@@ -325,7 +398,7 @@ private:
         return true;
     }
 
-    std::string m_str;
+    char *m_pBuffer = nullptr;
     char *m_pPos = nullptr;
     char *m_pEnd = nullptr;
     const bool m_bPretty;

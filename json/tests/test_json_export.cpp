@@ -82,6 +82,23 @@ TEST(JsonExportStrings, EscapesAndUtf8Check) {
         EXPECT_EQ(write(CFields(s)), expected) << at;
     }
     EXPECT_EQ(write(CFields("é€😀 plain ascii tail")), "\"é€😀 plain ascii tail\"");
+    // Every length, clean or with a special or a multi-byte character last, as values and as
+    // names (short names are read from their holder as one word).
+    for (size_t len = 1; len <= 24; ++len) {
+        const std::string clean(len, 'k');
+        std::string quoted = clean;
+        quoted.back() = '"';
+        std::string accented = clean.substr(1) + "\xC3\xA9";
+        for (const std::string &text : {clean, quoted, accented}) {
+            std::string escaped = text;
+            if (text.back() == '"')
+                escaped.insert(escaped.size() - 1, "\\");
+            EXPECT_EQ(write(CFields(text)), '"' + escaped + '"') << len;
+            CFields record;
+            record.addChildRef(text.c_str()) = 1;
+            EXPECT_EQ(write(record), "{\"" + escaped + "\":1}") << len;
+        }
+    }
 
     for (const char *bad : {"\xFF", "abcdefgh\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80"}) {
         CFields t;

@@ -17,6 +17,9 @@ Options:
                          packet-text, anything else text)
   --from FORMAT          json or vexl; by default json for IN ending in .json
   --compact              one-line JSON instead of indented
+  --drop-extras          leave out of JSON what it cannot hold (IDs, comments,
+                         packet expressions, fixed values); without it they
+                         are an error naming the member
   --password-file FILE   password to read an encrypted IN and to encrypt a
                          binary OUT (first line of FILE; otherwise the
                          VEXL_PASSWORD environment variable; none: not encrypted)
@@ -35,7 +38,7 @@ bool endsWith(const std::string &a_str, std::string_view a_strEnd) {
 int runConvert(int argc, char **argv) {
     if (wantsHelp(argc, argv, kHelp))
         return EXIT_OK;
-    CArgs l_tArgs({"--compact"}, {"--to", "--from", "--password-file"});
+    CArgs l_tArgs({"--compact", "--drop-extras"}, {"--to", "--from", "--password-file"});
     if (!l_tArgs.parse(argc, argv, 0))
         return usageError("convert", l_tArgs.error());
     if (l_tArgs.operands().size() != 2)
@@ -65,7 +68,8 @@ int runConvert(int argc, char **argv) {
 
     std::string l_strResult;
     if (l_strTo == "json") {
-        if (!treeToJson(l_tRoot, l_strResult, !l_tArgs.has("--compact"), l_strError)) {
+        if (!treeToJson(l_tRoot, l_strResult, !l_tArgs.has("--compact"), l_tArgs.has("--drop-extras"),
+                        l_strError)) {
             reportError(displayName(l_strIn), "cannot be written as JSON: " + l_strError);
             return EXIT_INVALID;
         }

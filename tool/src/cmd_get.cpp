@@ -1,7 +1,5 @@
 // get: one value or subtree of a document by path.
 
-#include <exception>
-
 #include "common.h"
 
 namespace vexl::tool {
@@ -20,7 +18,8 @@ in the human-friendly form.
 
 Options:
   -r, --raw              print a text value's bytes without quotes or escapes
-  --json                 print as JSON
+  --json                 print the values as JSON (IDs, comments and packet
+                         expressions are left out)
   --password-file FILE   password of an encrypted binary document
   -h, --help             show this help
 
@@ -47,22 +46,15 @@ int runGet(int argc, char **argv) {
     CFields l_tRoot;
     if (!readDocument(l_strDoc, l_strPassword, l_tRoot))
         return EXIT_INVALID;
-    const CFields *l_pNode = nullptr;
-    try {
-        l_pNode = l_strPath.empty() ? &l_tRoot : lookupPath(l_tRoot, l_strPath, l_strError);
-    } catch (const std::exception &l_tError) {
-        l_strError = l_tError.what();
-    }
+    const CFields *l_pNode = lookupPath(l_tRoot, l_strPath, l_strError);
     if (l_pNode == nullptr) {
-        reportError(displayName(l_strDoc), l_strError.empty()
-                                               ? "no member at path '" + l_strPath + "'"
-                                               : "bad path '" + l_strPath + "': " + l_strError);
+        reportError(displayName(l_strDoc), l_strError);
         return EXIT_INVALID;
     }
     const bool l_bContainer = l_pNode->getDT() == DT_fields || l_pNode->getDT() == DT_array;
     std::string l_strOut;
     if (l_tArgs.has("--json")) {
-        if (!treeToJson(*l_pNode, l_strOut, true, l_strError)) {
+        if (!treeToJson(*l_pNode, l_strOut, true, true, l_strError)) {
             reportError(displayName(l_strDoc), "cannot be written as JSON: " + l_strError);
             return EXIT_INVALID;
         }

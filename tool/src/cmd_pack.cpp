@@ -53,7 +53,7 @@ bool mergeValues(const CFields &a_tValues, CFields &a_tLayout, std::string &a_st
             const size_t l_uiMark = a_strPath.size();
             if (l_bRecord && l_tChild.getNameLen() != 0)
                 a_strPath +=
-                    (a_strPath.empty() ? "" : ".") + std::string(l_tChild.getName(), l_tChild.getNameLen());
+                    (a_strPath.empty() ? "" : ".") + escapeName(l_tChild.getName(), l_tChild.getNameLen());
             else
                 a_strPath += "[" + std::to_string(l_uiIndex) + "]";
             if (!mergeValues(l_tChild, a_tLayout, a_strPath, a_strName))
@@ -66,8 +66,7 @@ bool mergeValues(const CFields &a_tValues, CFields &a_tLayout, std::string &a_st
     std::string l_strError;
     const CFields *l_pTarget = a_strPath.empty() ? &a_tLayout : lookupPath(a_tLayout, a_strPath, l_strError);
     if (l_pTarget == nullptr) {
-        reportError(a_strName, "the layout has no member '" + a_strPath + "'" +
-                                   (l_strError.empty() ? std::string() : " (" + l_strError + ")"));
+        reportError(a_strName, "not in the layout: " + l_strError);
         return false;
     }
     CFields &l_tTarget = const_cast<CFields &>(*l_pTarget);

@@ -17,7 +17,8 @@ the number of missing bytes; bytes after the last field are a warning.
 
 Options:
   --hex                  MESSAGE is hex digits (white space ignored)
-  --json                 print the tree as JSON
+  --json                 print the values as JSON (the packet expressions, IDs
+                         and comments of the layout are left out)
   -o, --output FILE      write to FILE (whole or not at all)
   --password-file FILE   password of an encrypted binary layout
   -h, --help             show this help
@@ -77,7 +78,7 @@ template <class F> bool visitLeaves(CFields &a_tNode, std::string &a_strPath, F 
         const size_t l_uiMark = a_strPath.size();
         if (l_bRecord && l_tChild.getNameLen() != 0)
             a_strPath +=
-                (a_strPath.empty() ? "" : ".") + std::string(l_tChild.getName(), l_tChild.getNameLen());
+                (a_strPath.empty() ? "" : ".") + escapeName(l_tChild.getName(), l_tChild.getNameLen());
         else
             a_strPath += "[" + std::to_string(l_uiIndex) + "]";
         const bool l_bContainer = l_tChild.getDT() == DT_fields || l_tChild.getDT() == DT_array;
@@ -135,7 +136,7 @@ int runUnpack(int argc, char **argv) {
         reportWarning(l_strName, std::to_string(l_nLeft) + " byte(s) after the last field were not read");
     std::string l_strOut, l_strError;
     if (l_tArgs.has("--json")) {
-        if (!treeToJson(l_tLayout, l_strOut, true, l_strError)) {
+        if (!treeToJson(l_tLayout, l_strOut, true, true, l_strError)) {
             reportError(l_strName, "cannot be written as JSON: " + l_strError);
             return EXIT_INVALID;
         }

@@ -97,15 +97,18 @@ bool hasJsonExtension(const std::string &path);
 /// JSON text to a tree; false with ":line:column" (when known) in `position` and a message that
 /// names the member in `error`.
 bool jsonToTree(std::string_view text, CFields &out, std::string &position, std::string &error);
-/// A tree as JSON text; false with a message in `error` (e.g. text that is not UTF-8).
-bool treeToJson(const CFields &tree, std::string &out, bool pretty, std::string &error);
+/// A tree as JSON text; false with a message in `error` (e.g. text that is not UTF-8). With
+/// `dropExtras` IDs, comments and packet expressions are left out; otherwise they are errors.
+bool treeToJson(const CFields &tree, std::string &out, bool pretty, bool dropExtras, std::string &error);
 
 /// The human-friendly text of a tree (two-space indentation, final line feed).
 std::string toText(const CFields &tree);
 
-/// Finds the node at a path like "server.hosts[1]" or "#7"; null when there is none. Sets
-/// `error` for a malformed path.
+/// Finds the node at a path like "server.hosts[1]" or "#7" (see `CFields::at`); null with the
+/// reason (no such member, malformed path) in `error` when there is none.
 const CFields *lookupPath(const CFields &root, const std::string &path, std::string &error);
+/// A member name as a path step: ".", "[", "]", "#" and "\" get a "\" in front.
+std::string escapeName(const char *name, unsigned int length);
 
 // The subcommands; each gets the arguments after its name.
 int runCheck(int argc, char **argv);

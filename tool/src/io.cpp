@@ -111,6 +111,32 @@ bool writeOutput(const std::string &path, std::string_view data, std::string &er
         error = "is a directory";
         return false;
     }
+    if (l_bExists && !S_ISREG(l_tStat.st_mode)) {
+        // A device, pipe or socket (e.g. /dev/null) is written as it is: renaming over it would
+        // replace it with a file.
+        const int l_nFd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        if (l_nFd < 0) {
+            error = "cannot open: " + systemError(errno);
+            return false;
+        }
+        const bool l_bOk = writeAll(l_nFd, data);
+        const int l_nErr = errno;
+        if (::close(l_nFd) != 0 || !l_bOk) {
+            error = "cannot write: " + systemError(l_bOk ? errno : l_nErr);
+            return false;
+        }
+        return true;
+    }
+    // A symbolic link stays a link: the file it leads to is replaced.
+    struct stat l_tLink {};
+    if (l_bExists && ::lstat(path.c_str(), &l_tLink) == 0 && S_ISLNK(l_tLink.st_mode)) {
+        char *l_pReal = ::realpath(path.c_str(), nullptr);
+        if (l_pReal != nullptr) {
+            const std::string l_strReal = l_pReal;
+            std::free(l_pReal);
+            return writeOutput(l_strReal, data, error);
+        }
+    }
     // The temporary file goes beside the target, so that the rename stays in one file system.
     const size_t l_uiSlash = path.rfind('/');
     const std::string l_strDir = l_uiSlash == std::string::npos ? "." : path.substr(0, l_uiSlash + 1);

@@ -16,8 +16,12 @@ namespace {
 std::string describe(const json::tJsonError &a_tError) {
     std::string l_strOut;
     if (!a_tError.sPath.empty())
-        l_strOut += "at " + a_tError.sPath + ": ";
+        l_strOut += "member '" + a_tError.sPath + "': ";
     l_strOut += a_tError.sMessage;
+    // The library names its option; the tool's user knows the command-line one.
+    const size_t l_uiOption = l_strOut.find("bDropExtras");
+    if (l_uiOption != std::string::npos)
+        l_strOut.replace(l_uiOption, 11, "--drop-extras");
     return l_strOut;
 }
 
@@ -33,12 +37,13 @@ bool jsonToTree(std::string_view text, CFields &out, std::string &position, std:
     return false;
 }
 
-bool treeToJson(const CFields &tree, std::string &out, bool pretty, std::string &error) {
+bool treeToJson(const CFields &tree, std::string &out, bool pretty, bool dropExtras, std::string &error) {
     json::tJsonError l_tError;
     json::tJsonWriteOptions l_tOptions;
     l_tOptions.bPretty = pretty;
+    l_tOptions.bDropExtras = dropExtras;
     if (json::toJSON(tree, out, &l_tError, l_tOptions)) {
-        if (pretty && (out.empty() || out.back() != '\n'))
+        if (out.empty() || out.back() != '\n')
             out += '\n';
         return true;
     }
@@ -53,7 +58,7 @@ bool jsonToTree(std::string_view, CFields &, std::string &, std::string &error) 
     return false;
 }
 
-bool treeToJson(const CFields &, std::string &, bool, std::string &error) {
+bool treeToJson(const CFields &, std::string &, bool, bool, std::string &error) {
     error = "this build has no JSON support";
     return false;
 }

@@ -27,8 +27,10 @@ fail() {
 run() {
     local name=$1 status=$2
     shift 2
-    local got
-    "$tool" "$@" <"${STDIN:-/dev/null}" >"$work/.out" 2>"$work/.err"
+    local got prog=$tool
+    # Status "-": the command is not the tool (e.g. showing a file it wrote).
+    if [ "$status" = - ]; then prog=$1 status=0; shift; fi
+    "$prog" "$@" <"${STDIN:-/dev/null}" >"$work/.out" 2>"$work/.err"
     got=$?
     {
         echo "== status $got"
@@ -101,8 +103,16 @@ check)
     run check_encrypted_password_file 0 check --password-file pw.txt secret.vexb
     VEXL_PASSWORD=secret run check_encrypted_environment 0 check secret.vexb
     run check_password_file_missing 1 check --password-file nope.txt secret.vexb
-    # Colour never reaches a file or a pipe.
+    # Colour never reaches a file or a pipe; on a terminal (made by script(1)) it is there, and
+    # NO_COLOR turns it off.
     grep -q $'\033' "$expected/check_errors.txt" && fail "colour codes in a redirected stream"
+    if command -v script >/dev/null; then
+        script -qec "'$tool' check bad.vexl" /dev/null >tty.txt 2>&1
+        grep -q $'\033\\[1;31merror:' tty.txt || fail "no colour on a terminal"
+        NO_COLOR=1 script -qec "'$tool' check bad.vexl" /dev/null >tty.txt 2>&1
+        grep -q $'\033' tty.txt && fail "colour on a terminal with NO_COLOR set"
+        grep -q 'bad.vexl:3:11: error:' tty.txt || fail "no diagnostic on a terminal with NO_COLOR set"
+    fi
     ;;
 fmt)
     run fmt_stdout 0 fmt messy.vexl
@@ -121,6 +131,12 @@ fmt)
     run fmt_in_place_invalid 1 fmt -i bad_copy.vexl
     cmp -s bad.vexl bad_copy.vexl || fail "fmt --in-place changed an invalid document"
     no_temp_files fmt_in_place_invalid
+    # A link stays a link and the file it leads to gets the text.
+    cp messy.vexl target.vexl
+    ln -s target.vexl link.vexl
+    run fmt_in_place_link 0 fmt -i link.vexl
+    [ -L link.vexl ] || fail "fmt --in-place replaced a symbolic link with a file"
+    cmp -s target.vexl inplace.vexl || fail "fmt --in-place did not format the file a link leads to"
     run fmt_bad_indent 2 fmt --indent 99 config.vexl
     run fmt_check_and_in_place 2 fmt --check -i config.vexl
     run fmt_missing 1 fmt missing.vexl
@@ -140,10 +156,12 @@ convert)
     run convert_arguments 2 convert config.vexl
     no_temp_files convert
     if [ "$json" = 1 ]; then
-        run convert_to_json 0 convert config.vexl config.json
-        cat config.json
+        run convert_to_json_extras 1 convert config.vexl config.json
+        [ -e config.json ] && fail "convert left an output file when JSON could not hold the document"
+        run convert_to_json 0 convert --drop-extras config.vexl config.json
+        run convert_json_file - cat config.json
         run convert_json_back 0 convert config.json -
-        run convert_json_compact 0 convert --compact --to json config.vexl -
+        run convert_json_compact 0 convert --compact --to json small.vexl -
         printf '{"a": [1, 2,], "b": }' >bad.json
         run convert_bad_json 1 convert bad.json out.vexl
         [ -e out.vexl ] && fail "convert left an output file for bad JSON"
@@ -161,6 +179,9 @@ pack)
     run pack_allow_cut 0 pack --hex --allow-cut cut.vexl
     run pack_output_file 0 pack -o out.msg layout.vexl
     cmp -s out.msg raw.msg || fail "pack -o wrote other bytes than pack to standard output"
+    # A device is written to, not replaced.
+    run pack_to_device 0 pack -o /dev/null layout.vexl
+    [ -c /dev/null ] || fail "pack -o /dev/null replaced the device"
     run pack_cut_no_output 1 pack -o cut.msg cut.vexl
     [ -e cut.msg ] && fail "pack left an output file for refused values"
     run pack_bad_layout 1 pack bad.vexl
@@ -228,7 +249,7 @@ fuzz)
     }
     printf 'secret\n' >pw.txt
     "$tool" convert --password-file pw.txt config.vexl secret.vexb
-    [ "$json" = 1 ] && "$tool" convert config.vexl config.json
+    [ "$json" = 1 ] && "$tool" convert --drop-extras config.vexl config.json
     for ((t = 0; t < 150; t++)); do
         case $((t % 3)) in
         0) random_bytes $((RANDOM % 200)) >in.vexl ;;

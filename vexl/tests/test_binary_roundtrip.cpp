@@ -113,6 +113,33 @@ TEST(BinaryRoundTrip, EmptyContainersLoadBack) {
     EXPECT_EQ(treeDiff(root, back), "");
 }
 
+TEST(BinaryRoundTrip, EmptyStringsStayEmptyCodeLists) {
+    // An empty code list and one without data are stored alike (length 0); both load back as an
+    // empty code list, which is what "" reads as in the text notation.
+    CFields root;
+    root.addChildRef("empty").setValue("", 0u);
+    root.addChildRef("nodata").setValue(vexl::DT_codelist);
+    root.addChildRef("list").addChildRef("") = "";
+    for (const char *password : {"", "pw"}) {
+        CFields back;
+        const tLoad r = load(save(root, vexl::SIS_DETAIL, password), back, password);
+        ASSERT_TRUE(r.ok) << r.message;
+        for (const CFields *f : {&back["empty"], &back["nodata"], &back["list"][0]}) {
+            EXPECT_EQ(f->getDT(), vexl::DT_codelist);
+            const char *p = nullptr;
+            EXPECT_EQ(f->getCodePoint(&p), 0u);
+            EXPECT_NE(p, nullptr) << "an empty code list has data";
+        }
+        EXPECT_TRUE(back["empty"] == root["empty"]);
+        EXPECT_TRUE(back["list"] == root["list"]);
+    }
+    CFields fromText;
+    ASSERT_TRUE(load("{\"s\"=\"\",\"a\"=[\"\",\"x\"]}", fromText).ok);
+    CFields back;
+    ASSERT_TRUE(load(save(fromText), back).ok);
+    EXPECT_TRUE(back == fromText);
+}
+
 TEST(BinaryRoundTrip, ReloadingReplacesTheRoot) {
     CFields back;
     back.addChildRef("stale") = 1;
@@ -370,6 +397,7 @@ TEST(BinaryRoundTrip, CorpusDocumentsLoadBackUnchanged) {
             const tLoad r = load(save(tree, vexl::SIS_DETAIL, password), back, password);
             ASSERT_TRUE(r.ok) << name << ": " << r.message;
             EXPECT_EQ(treeDiff(tree, back).substr(0, 2000), "") << name;
+            EXPECT_TRUE(back == tree) << name << (*password ? " with a password" : "");
         }
     }
 }

@@ -105,6 +105,16 @@ TEST(PacketLossless, EntriesNameExpressionValueAndPathInMessageOrder) {
     EXPECT_EQ(l_tLayout.pkt_Make4Children(false), "xy712");
 }
 
+TEST(PacketLossless, PathsLeadBackToTheLeaf) {
+    CFields l_tLayout;
+    CLoaders l_tLoaders;
+    ASSERT_TRUE(l_tLoaders.loading(std::string("{ \"a.b\" = { \"x[1]\" = [ 0, (ANF1) 12 ] } }"), l_tLayout,
+                                   "", true));
+    const std::vector<tLossEntry> l_vecCuts = pkt_CheckLossless(l_tLayout);
+    ASSERT_EQ(l_vecCuts.size(), 1u);
+    EXPECT_EQ(l_tLayout.findPath(l_vecCuts[0].strPath), l_vecCuts[0].pField);
+}
+
 TEST(PacketLossless, KeywordFieldsAreCheckedWithTheirPresentValue) {
     CFields l_tLayout(DT_fields);
     l_tLayout.addChildRef("len").setField(leaf(12345, "ANF2sizedef_1"));

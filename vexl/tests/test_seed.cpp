@@ -2,6 +2,7 @@
 // reference on random data, the last-block rules and the failure results.
 
 #include "cipher/seed.h"
+#include "cipher/seed_paths.h"
 #include "cipher/transform.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace vexl::detail;
@@ -294,4 +296,181 @@ TEST(SeedOpenSsl, BodyTransformMatchesSeedEcbOnWholeBlocks) {
             << "round " << round;
         ASSERT_EQ(decryptBody(ours, password), plain) << "round " << round;
     }
+}
+
+// MARK: - Every implementation path
+
+namespace {
+
+// Forces one path for the life of the object, then restores the automatic choice's path.
+class CPathScope {
+public:
+    explicit CPathScope(E_SeedPath a_ePath) : m_bOk(seedSelectPath(a_ePath)) {}
+    ~CPathScope() { seedSelectPath(seedBestPath()); }
+    bool ok() const { return m_bOk; }
+
+private:
+    bool m_bOk;
+};
+
+std::vector<E_SeedPath> supportedPaths() {
+    std::vector<E_SeedPath> out;
+    for (unsigned p = SP_PORTABLE; p < SP_COUNT; ++p)
+        if (seedPathSupported(static_cast<E_SeedPath>(p)))
+            out.push_back(static_cast<E_SeedPath>(p));
+    return out;
+}
+
+Bytes randomBytes(std::mt19937 &a_rng, size_t a_n) {
+    Bytes b(a_n);
+    for (auto &c : b)
+        c = static_cast<unsigned char>(a_rng());
+    return b;
+}
+
+} // namespace
+
+TEST(SeedPaths, ChoiceAndOverride) {
+    EXPECT_TRUE(seedPathSupported(SP_PORTABLE));
+    EXPECT_FALSE(seedPathSupported(SP_COUNT));
+    EXPECT_TRUE(seedPathSupported(seedBestPath()));
+    EXPECT_EQ(seedActivePath(), seedBestPath());
+    for (unsigned p = SP_PORTABLE; p < SP_COUNT; ++p) {
+        const auto path = static_cast<E_SeedPath>(p);
+        EXPECT_STRNE(seedPathName(path), "");
+        if (seedPathSupported(path)) {
+            EXPECT_LE(p, unsigned{seedBestPath()}) << "the widest supported path is the default";
+        }
+    }
+    EXPECT_STREQ(seedPathName(SP_COUNT), "");
+    {
+        CPathScope forced(SP_PORTABLE);
+        ASSERT_TRUE(forced.ok());
+        EXPECT_EQ(seedActivePath(), SP_PORTABLE);
+        EXPECT_FALSE(seedSelectPath(SP_COUNT));
+        EXPECT_EQ(seedActivePath(), SP_PORTABLE) << "a refused choice changes nothing";
+    }
+    EXPECT_EQ(seedActivePath(), seedBestPath());
+#if defined(__x86_64__)
+    // This project's build machines have every path; a CPU without them only runs fewer.
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("gfni")) {
+        EXPECT_EQ(seedBestPath(), SP_AVX512_GFNI);
+    }
+#endif
+}
+
+TEST(SeedPaths, EveryPathGivesThePublishedVectors) {
+    const auto vectors = loadVectors();
+    ASSERT_GE(vectors.size(), 6u);
+    for (const E_SeedPath path : supportedPaths()) {
+        SCOPED_TRACE(seedPathName(path));
+        CPathScope forced(path);
+        ASSERT_TRUE(forced.ok());
+        for (const auto &v : vectors) {
+            CSeedKey key;
+            ASSERT_TRUE(key.setKey(v.key.data(), v.key.size()));
+            Bytes out(v.plain.size());
+            key.encryptBlocks(v.plain.data(), out.data(), out.size() / 16);
+            EXPECT_EQ(out, v.cipher);
+            key.decryptBlocks(out.data(), out.data(), out.size() / 16);
+            EXPECT_EQ(out, v.plain);
+        }
+    }
+}
+
+// Block counts 0 to 70 cover every tail of every path's step (8 or 16 blocks per register, up to
+// four register sets side by side: at most 64 blocks), and a large buffer covers the long run. Encryption is
+// checked against OpenSSL, decryption against the plaintext, both in place and out of place, and the bytes
+// just past the end are never written.
+TEST(SeedPaths, EveryPathMatchesOpenSslOnEveryLength) {
+    if (opensslSeed() == nullptr)
+        GTEST_SKIP() << "OpenSSL's legacy provider (SEED-ECB) could not be loaded";
+    std::mt19937 rng(13);
+    std::vector<size_t> counts;
+    for (size_t n = 0; n <= 70; ++n)
+        counts.push_back(n);
+    counts.push_back(4099);
+    for (const size_t blocks : counts) {
+        const Bytes key = randomBytes(rng, 16), plain = randomBytes(rng, blocks * 16);
+        const Bytes expected = blocks == 0 ? Bytes{} : opensslCrypt(key, plain, true);
+        for (const E_SeedPath path : supportedPaths()) {
+            SCOPED_TRACE(std::string(seedPathName(path)) + ", blocks " + std::to_string(blocks));
+            CPathScope forced(path);
+            ASSERT_TRUE(forced.ok());
+            CSeedKey ours;
+            ASSERT_TRUE(ours.setKey(key.data(), key.size()));
+
+            Bytes out(plain.size() + 16, 0xEE); // a guard block after the end
+            ours.encryptBlocks(plain.data(), out.data(), blocks);
+            ASSERT_TRUE(std::equal(expected.begin(), expected.end(), out.begin()));
+            ASSERT_EQ(Bytes(out.end() - 16, out.end()), Bytes(16, 0xEE));
+
+            Bytes back(plain.size() + 16, 0xEE);
+            ours.decryptBlocks(out.data(), back.data(), blocks);
+            ASSERT_TRUE(std::equal(plain.begin(), plain.end(), back.begin()));
+            ASSERT_EQ(Bytes(back.end() - 16, back.end()), Bytes(16, 0xEE));
+
+            ours.encryptBlocks(back.data(), back.data(), blocks); // in place
+            ASSERT_TRUE(std::equal(expected.begin(), expected.end(), back.begin()));
+            ours.decryptBlocks(back.data(), back.data(), blocks);
+            ASSERT_TRUE(std::equal(plain.begin(), plain.end(), back.begin()));
+            ASSERT_EQ(Bytes(back.end() - 16, back.end()), Bytes(16, 0xEE));
+        }
+    }
+}
+
+// Unaligned buffers and the body transform go through the same paths.
+TEST(SeedPaths, EveryPathAgreesOnUnalignedBodies) {
+    std::mt19937 rng(7);
+    const Bytes password = toBytes("unaligned"), data = randomBytes(rng, 16 * 45 + 11);
+    CPathScope portable(SP_PORTABLE);
+    ASSERT_TRUE(portable.ok());
+    const Bytes reference = encryptBody(data, password, true);
+    for (const E_SeedPath path : supportedPaths()) {
+        SCOPED_TRACE(seedPathName(path));
+        CPathScope forced(path);
+        ASSERT_TRUE(forced.ok());
+        Bytes buf(data.size() + 3);
+        std::copy(data.begin(), data.end(), buf.begin() + 3);
+        CSeedKey key;
+        ASSERT_TRUE(key.setKey(seedKeyOf(password).data(), 16));
+        key.encryptBlocks(buf.data() + 3, buf.data() + 3, data.size() / 16);
+        EXPECT_TRUE(std::equal(buf.begin() + 3, buf.begin() + 3 + data.size() / 16 * 16, reference.begin()));
+        EXPECT_EQ(encryptBody(data, password, true), reference);
+        EXPECT_EQ(decryptBody(reference, password), [&] {
+            Bytes padded = data;
+            padded.resize(reference.size(), 0);
+            return padded;
+        }());
+    }
+}
+
+// One key shared by several threads, each on its own buffer, as parallel document loads do: the
+// wide paths keep nothing in the key object or in shared scratch memory.
+TEST(SeedPaths, ThreadsShareOneKeyAndAgree) {
+    std::mt19937 rng(21);
+    const Bytes keyBytes = randomBytes(rng, 16), plain = randomBytes(rng, 16 * 137);
+    CSeedKey key;
+    ASSERT_TRUE(key.setKey(keyBytes.data(), 16));
+    Bytes expected(plain.size());
+    {
+        CPathScope portable(SP_PORTABLE);
+        ASSERT_TRUE(portable.ok());
+        key.encryptBlocks(plain.data(), expected.data(), plain.size() / 16);
+    }
+    std::vector<Bytes> results(4, Bytes(plain.size()));
+    std::vector<std::thread> threads;
+    for (auto &out : results)
+        threads.emplace_back([&key, &plain, &out] {
+            for (int i = 0; i < 20; ++i) {
+                key.encryptBlocks(plain.data(), out.data(), plain.size() / 16);
+                key.decryptBlocks(out.data(), out.data(), plain.size() / 16);
+            }
+            key.encryptBlocks(plain.data(), out.data(), plain.size() / 16);
+        });
+    for (auto &t : threads)
+        t.join();
+    for (const auto &out : results)
+        EXPECT_EQ(out, expected);
 }

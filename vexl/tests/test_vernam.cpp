@@ -153,3 +153,93 @@ TEST(PasswordBlock, ComparesLengthAndBytes) {
     EXPECT_EQ(checkPasswordBlock(block, n, "secret", 6), E_PasswordCheck::Undecodable);
     EXPECT_EQ(checkPasswordBlock(block, 0, "secret", 6), E_PasswordCheck::Undecodable);
 }
+
+// MARK: - Every path
+
+namespace {
+
+// Runs `check` once per path this CPU has, with that path forced, and restores the path.
+template <typename F> void forEachPath(F check) {
+    const E_VernamPath before = vernamCurrentPath();
+    for (const E_VernamPath path : {E_VernamPath::Portable, E_VernamPath::Avx2, E_VernamPath::Avx512Vbmi}) {
+        if (!vernamUsePath(path))
+            continue;
+        SCOPED_TRACE("path " + std::to_string(int(path)));
+        check();
+    }
+    vernamUsePath(before);
+}
+
+std::string randomBytes(std::mt19937 &rng, size_t len) {
+    std::string s(len, '\0');
+    for (auto &c : s)
+        c = static_cast<char>(rng());
+    return s;
+}
+
+} // namespace
+
+TEST(VernamPaths, TheBestPathIsSupportedAndAnUnsupportedOneIsRefused) {
+    EXPECT_TRUE(vernamPathSupported(vernamBestPath()));
+    EXPECT_TRUE(vernamPathSupported(E_VernamPath::Portable));
+    if (!vernamPathSupported(E_VernamPath::Avx512Vbmi)) {
+        const E_VernamPath before = vernamCurrentPath();
+        EXPECT_FALSE(vernamUsePath(E_VernamPath::Avx512Vbmi));
+        EXPECT_EQ(vernamCurrentPath(), before);
+    }
+}
+
+TEST(VernamPaths, EveryPathEncodesAndDecodesLikeThePortableOne) {
+    // Lengths around the 32- and 64-symbol blocks and the 48-byte encoding block, and long ones.
+    std::mt19937 rng(11);
+    std::vector<std::pair<std::string, std::string>> cases; // plain, portable text
+    ASSERT_TRUE(vernamUsePath(E_VernamPath::Portable));
+    for (size_t len = 1; len <= 400; ++len)
+        cases.emplace_back(randomBytes(rng, len), "");
+    for (size_t len : {4095u, 4096u, 4097u, 100000u})
+        cases.emplace_back(randomBytes(rng, len), "");
+    for (auto &[plain, text] : cases)
+        text = encode(plain);
+    vernamUsePath(vernamBestPath());
+    forEachPath([&] {
+        for (const auto &[plain, text] : cases) {
+            ASSERT_EQ(encode(plain), text) << "length " << plain.size();
+            ASSERT_EQ(decode(text), plain) << "length " << plain.size();
+            std::string buf = text; // in place
+            const size_t n = vernamDecode(reinterpret_cast<const unsigned char *>(buf.data()), buf.size(),
+                                          reinterpret_cast<unsigned char *>(buf.data()));
+            ASSERT_EQ(buf.substr(0, n), plain) << "in place, length " << plain.size();
+        }
+    });
+}
+
+TEST(VernamPaths, EveryPathRejectsAForeignByteOrPadAnywhere) {
+    std::mt19937 rng(5);
+    const std::string text = encode(randomBytes(rng, 300)); // 400 symbols
+    forEachPath([&] {
+        for (const char bad : {'.', '=', '\0', ' ', '\x1f', '\x7f', '\x80', '\xa0', '\xff'}) {
+            for (size_t pos = 0; pos < text.size() - 4; pos += 7) {
+                std::string broken = text;
+                broken[pos] = bad;
+                ASSERT_EQ(decode(broken), "<rejected>")
+                    << "byte " << int(static_cast<unsigned char>(bad)) << " at " << pos;
+            }
+        }
+    });
+}
+
+TEST(VernamPaths, EveryPathWritesNothingBeyondTheDecodedBytes) {
+    std::mt19937 rng(3);
+    forEachPath([&] {
+        for (size_t len : {48u, 96u, 192u, 333u}) {
+            const std::string plain = randomBytes(rng, len);
+            const std::string text = encode(plain);
+            std::vector<unsigned char> out(vernamDecodedCapacity(text.size()) + 64, 0xA5);
+            const size_t n =
+                vernamDecode(reinterpret_cast<const unsigned char *>(text.data()), text.size(), out.data());
+            ASSERT_EQ(n, len);
+            for (size_t i = vernamDecodedCapacity(text.size()); i < out.size(); ++i)
+                ASSERT_EQ(out[i], 0xA5) << "length " << len << " byte " << i;
+        }
+    });
+}

@@ -39,7 +39,8 @@ enum E_LossReason : int32_t {
 
 /// One leaf whose value the encoders would change.
 struct tLossEntry {
-    std::string strPath;       ///< member path from the layout's root, e.g. "server.hosts[1]"
+    std::string
+        strPath; ///< path from the layout's root as `CFields::findPath` reads it, e.g. "server.hosts[1]"
     std::string strExpression; ///< the packet expression as the text notation writes it, e.g. "(ANF2)"
     std::string strValue;      ///< the value as the text notation writes it, e.g. "123" or "\"abc\""
     std::string strWritten;    ///< the bytes the field would take in the message

@@ -19,6 +19,7 @@
 #include "binary/vexf_format.h"
 #include "cipher/transform.h"
 #include "packet/internal_keywords.h"
+#include "tree/fields_vector.h"
 #include "vexl/loaders.h"
 
 namespace vexl {
@@ -84,6 +85,12 @@ public:
     bool loadFieldInfo(CFields &field, uint32_t depth, bool named = false);
     /// Root check of `LCBC_ROOT_CONTAINER`.
     bool checkRootType(const CFields &root);
+    /// Announces the IDs that records gave to loaded nodes (see `setLoadedID`).
+    void announceIDs() noexcept {
+        if (m_bLoadedIDs)
+            bumpIdEpoch();
+        m_bLoadedIDs = false;
+    }
     /// Offset of the reading position in the body.
     size_t position() const noexcept { return m_uiPos; }
     /// Bytes of the body buffer that hold decrypted text of this load: the whole decoded body
@@ -96,6 +103,9 @@ public:
     }
 
 private:
+    inline int loadPlainRecord(CFields &field, uint32_t depth);
+    inline void setPlainIDAndName(CFields &field, uint32_t depth, uint32_t id, const unsigned char *name,
+                                  unsigned length);
     bool loadFTI(CFields &field, tVEXF_Node &node, uint32_t depth);
     bool loadETI(CFields &field, tVEXF_Node &node);
     inline bool loadFieldName(CFields &field, tVEXF_Node &node);
@@ -153,6 +163,7 @@ private:
     bool m_bSwap = false;                   // the document is big-endian
     unsigned m_uiCryptType = 0;             // header byte 11
     bool m_bDecrypting = false;             // the body buffer received text of this load
+    bool m_bLoadedIDs = false;              // a node below the root received an ID
 };
 
 // MARK: - Header and body transform
@@ -264,6 +275,11 @@ bool CBerReader::decryptField(const char *data, unsigned int size, const char *p
 bool CBerReader::loadFieldInfo(CFields &field, uint32_t depth, bool named) {
     if (depth > kVexfDepthLimit)
         raiseLogicError("[%s#%d] Exceeded s_cnStackDepthLimit", "vexl::CLoader4BER::loadFieldInfo", __LINE__);
+    if (!named) {
+        const int l_nPlain = loadPlainRecord(field, depth);
+        if (l_nPlain >= 0)
+            return l_nPlain != 0;
+    }
     tVEXF_Node l_tNode;
     l_tNode.uiStart = m_uiPos;
     l_tNode.bNamed = named;
@@ -291,6 +307,122 @@ bool CBerReader::loadFieldInfo(CFields &field, uint32_t depth, bool named) {
     default:
         return addError(l_tNode, kMsgSyntax);
     }
+}
+
+// The records of a written tree are nearly all plain: a little-endian document, every fixed part
+// within the body, no comment, no packet expression, a number in 8 bytes. Such a record is read here with one
+// bounds check for its fixed parts and one for its value; children blocks are made at the stated count
+// (bounded by what the remaining bytes can hold) from the chunk pool, and names copied straight
+// into their fresh holders, as the text loader does. Anything else (and every error) goes to the
+// general path below, which reads part by part and reports exactly where a record fails.
+//
+// Returns 1 when the record was read, 0 when a child failed (its error recorded), -1 when the
+// record is not plain: then neither the field nor the reading position has changed.
+int CBerReader::loadPlainRecord(CFields &field, uint32_t depth) {
+    // The shortest value record: head, empty name, three empty comments, value length.
+    constexpr size_t kPlainValue = kValueHead + kCommentHeads + kValueLengthSize;
+    static_assert(kPlainValue > kContainerHead + kCommentHeads, "one check covers both heads");
+    const size_t l_uiLeft = m_uiSize - m_uiPos;
+    if (l_uiLeft < kPlainValue || m_bSwap) // big-endian documents (never written by this library)
+        return -1;                         // take the general path
+    const unsigned char *const p = m_pData + m_uiPos;
+    const unsigned l_uiType = p[0];
+    const uint32_t l_uiID = loadU32(p + 1, false);
+    if (l_uiID >= kFirstBadID)
+        return -1;
+    if (l_uiType == DT_array || l_uiType == DT_fields) {
+        const unsigned l_uiName = p[kContainerHead - 1];
+        const size_t l_uiAt = kContainerHead + l_uiName; // the comment lengths
+        if (l_uiLeft - kContainerHead - kCommentHeads < l_uiName)
+            return -1;
+        uint32_t l_auiComments[3];
+        std::memcpy(l_auiComments, p + l_uiAt, sizeof l_auiComments);
+        if ((l_auiComments[0] | l_auiComments[1] | l_auiComments[2]) != 0)
+            return -1;
+        const uint32_t l_uiCount = loadU32(p + 5, false);
+        const size_t l_uiStart = m_uiPos;
+        setPlainIDAndName(field, depth, l_uiID, p + kContainerHead, l_uiName);
+        field.setOffsetStart(clampOffset(l_uiStart));
+        m_uiPos += l_uiAt + kCommentHeads;
+        // Room for the children, but never more than the remaining bytes could describe.
+        const size_t l_uiFit = (m_uiSize - m_uiPos) / kMinRecord;
+        CFieldsVector *&l_pSeq = CFieldsVector::setActualChildren(
+            field, E_DataType(l_uiType), l_uiCount < l_uiFit ? l_uiCount : uint32_t(l_uiFit));
+        for (uint32_t i = 0; i < l_uiCount; ++i) {
+            // Each child stays where it is while its record is read: only its own block grows.
+            if (!loadFieldInfo(CFieldsVector::appendNull(l_pSeq), depth + 1))
+                return 0; // stop at the first failing child
+        }
+        field.setOffsetEnd(clampOffset(m_uiPos));
+        return 1;
+    }
+    if (l_uiType > DT_codelist || l_uiType == DT_array || l_uiType == DT_fields)
+        return -1;
+    const unsigned l_uiName = p[kValueHead - 1];
+    if (l_uiLeft - kPlainValue < l_uiName)
+        return -1;
+    uint64_t l_ullExp = 0;
+    static_assert(sizeof(tPacketExpInfo) == 10, "8 + 2 bytes");
+    std::memcpy(&l_ullExp, p + 5, 8);
+    if ((l_ullExp | loadU16(p + 13, false)) != 0)
+        return -1;
+    const size_t l_uiAt = kValueHead + l_uiName; // the comment lengths
+    uint32_t l_auiComments[3];
+    std::memcpy(l_auiComments, p + l_uiAt, sizeof l_auiComments);
+    if ((l_auiComments[0] | l_auiComments[1] | l_auiComments[2]) != 0)
+        return -1;
+    const uint32_t l_uiLen = loadU32(p + l_uiAt + kCommentHeads, false);
+    const size_t l_uiHead = l_uiAt + kCommentHeads + kValueLengthSize;
+    if (l_uiLen > l_uiLeft - l_uiHead)
+        return -1;
+    const unsigned char *const l_pValue = p + l_uiHead;
+    uMultiValue l_uValue;
+    l_uValue.m_ullValue = 0;
+    switch (l_uiType) {
+    case DT_bool:
+        l_uValue.m_bValue = l_uiLen != 0 && l_pValue[0] != 0;
+        break;
+    case DT_sint:
+    case DT_uint:
+    case DT_double:
+        if (l_uiLen != kNumberBytes)
+            return -1;
+        l_uValue.m_ullValue = loadU64(l_pValue, false);
+        break;
+    case DT_codelist:
+        if (l_uiLen > kMaxCodeList)
+            return -1;
+        break;
+    default: // DT_null carries no value; stored bytes are skipped
+        break;
+    }
+    setPlainIDAndName(field, depth, l_uiID, p + kValueHead, l_uiName);
+    field.setOffsetStart(clampOffset(m_uiPos));
+    if (l_uiType == DT_codelist)
+        field.setValue(reinterpret_cast<const char *>(l_pValue), l_uiLen); // 0: an empty code list
+    else if (l_uiType != DT_null)
+        CFieldsVector::setActualScalar(field, E_DataType(l_uiType), l_uValue);
+    m_uiPos += l_uiHead + l_uiLen;
+    field.setOffsetEnd(clampOffset(m_uiPos));
+    return 1;
+}
+
+// The ID and name of a plain record. The root takes them through its setters (it may belong to
+// a tree); a node below it is fresh, in no index, and its ID is announced once the tree is read.
+void CBerReader::setPlainIDAndName(CFields &field, uint32_t depth, uint32_t id, const unsigned char *name,
+                                   unsigned length) {
+    if (depth == 0) {
+        if (id != 0)
+            field.setID(id);
+        if (length != 0)
+            field.setName(reinterpret_cast<const char *>(name), length);
+        return;
+    }
+    if (id != 0) {
+        CFieldsVector::setLoadedID(field, id);
+        m_bLoadedIDs = true;
+    }
+    CFieldsVector::setFreshName(field, reinterpret_cast<const char *>(name), length);
 }
 
 bool CBerReader::checkID(CFields &field, const tVEXF_Node &node) {
@@ -454,9 +586,9 @@ bool CBerReader::loadValue(CFields &field, tVEXF_Node &node) {
         break;
     }
     case DT_codelist:
-        if (l_uiLen == 0)
-            field.setValue(DT_codelist); // a code list without data
-        else if (l_uiLen > kMaxCodeList)
+        // A stored length of 0 is an empty code list, as "" reads in the text notation (the
+        // writer stores a code list without data the same way).
+        if (l_uiLen > kMaxCodeList)
             return addError(node, kMsgCodesLength);
         else
             field.setValue(reinterpret_cast<const char *>(l_pValue), l_uiLen);
@@ -536,8 +668,11 @@ bool CLoader4BER::loadit(const char *data, unsigned int size, CFields &root, con
     root.pkt_SetExp(CFields::nullPktExp);
     m_dqFieldStack.push_back(&root);
     try {
-        l_bOk = l_tReader.loadFieldInfo(root, 0) && l_tReader.checkRootType(root);
+        l_bOk = l_tReader.loadFieldInfo(root, 0);
+        l_tReader.announceIDs();
+        l_bOk = l_bOk && l_tReader.checkRootType(root);
     } catch (...) {
+        l_tReader.announceIDs();
         // Too deep (or out of memory): leave the loader reusable and the root as after a failure.
         m_pCur = m_pTextBegin + l_tReader.position();
         m_dqFieldStack.clear();

@@ -48,8 +48,9 @@
 //   - Magic and version are written but not checked by the reader.
 //   - A 4-byte number is read into the low 32 bits without sign extension (a DT_sint -1 stored so
 //     reads back as 4294967295); this writer always stores 8 bytes.
-//   - An empty code list and a code list without data are both stored as a value of length 0 and
-//     read back as a code list without data.
+//   - An empty code list and a code list without data are both stored as a value of length 0; the
+//     reader gives an empty code list for it (as the text loader does for ""), so a tree loaded
+//     from text survives a write and a read unchanged.
 //   - The writer's "Failed to the password encryption(PW=[%s],...)" message carries the password.
 
 #include <cstddef>

@@ -1,6 +1,7 @@
 #include "vernam.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
@@ -39,48 +40,70 @@ constexpr bool symbolsDistinct() {
 static_assert(symbolsDistinct(), "the 64 symbols and the pad must be distinct bytes");
 
 #ifdef VEXL_VERNAM_AVX2
-// Wide decoding of whole 32-symbol blocks that hold only symbols (no pad, no other byte). Every
-// symbol lies in 0x20..0x7F, so a byte is looked up in the 16-entry table of its high nibble;
-// bytes without a symbol value come out with bit 7 set and stop the wide loop, leaving that block
-// to the scalar loop, which reports it exactly as before.
-struct tNibbleTables {
-    uint8_t aauc[8][16];
+// Symbol value of each byte below 0x80, with bit 7 set for bytes that are not a symbol (the pad
+// included). Every symbol lies in 0x20..0x7F.
+struct tWideTable {
+    uint8_t auc[128];
 };
-constexpr tNibbleTables makeNibbleTables() {
-    tNibbleTables t{};
+constexpr tWideTable makeWideTable() {
+    tWideTable t{};
     for (unsigned c = 0; c < 128; ++c)
-        t.aauc[c >> 4][c & 15] = kReverse[c] < kPad ? kReverse[c] : 0x80;
+        t.auc[c] = kReverse[c] < kPad ? kReverse[c] : 0x80;
     return t;
 }
-constexpr tNibbleTables kNibbles = makeNibbleTables();
-static_assert(kNibbles.aauc[0][0] == 0x80 && kNibbles.aauc[1][15] == 0x80, "no symbol below 0x20");
+constexpr tWideTable kWide = makeWideTable();
+
+// The AVX2 decoder looks a byte up in 16-entry tables by its low nibble. Subtracting 0x10 per
+// step, the byte stays a valid index (bit 7 clear) for the steps up to its high nibble, so the
+// XOR of what the steps find is the entry of its own nibble row when each table holds the XOR of
+// its row and the row before.
+struct tNibbleDeltas {
+    uint8_t aauc[6][16]; // rows 0x2_ .. 0x7_
+};
+constexpr tNibbleDeltas makeNibbleDeltas() {
+    tNibbleDeltas t{};
+    for (unsigned h = 2; h < 8; ++h)
+        for (unsigned l = 0; l < 16; ++l)
+            t.aauc[h - 2][l] = uint8_t(kWide.auc[h * 16 + l] ^ (h > 2 ? kWide.auc[(h - 1) * 16 + l] : 0));
+    return t;
+}
+constexpr tNibbleDeltas kDeltas = makeNibbleDeltas();
 
 // Decodes 32-symbol blocks while at least 8 symbols follow the block (the stores write 4 bytes
-// beyond a block's 24, which the following groups' output covers). Returns the symbols consumed.
+// beyond a block's 24, which the following groups' output covers). A block holding a pad or a
+// byte without a symbol value stops the loop and is left to the scalar loop, which reports it
+// exactly. Returns the symbols consumed.
 __attribute__((target("avx2"))) size_t decodeBlocksAvx2(const unsigned char *a_pIn, size_t a_uiLen,
                                                         unsigned char *a_pOut) noexcept {
-    __m256i l_aLut[8];
-    for (unsigned h = 2; h < 8; ++h)
-        l_aLut[h] =
-            _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(kNibbles.aauc[h])));
-    const __m256i l_low = _mm256_set1_epi8(0x0F);
+#define VEXL_VERNAM_ROW(h)                                                                                   \
+    _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(kDeltas.aauc[h])))
+    const __m256i l_row2 = VEXL_VERNAM_ROW(0), l_row3 = VEXL_VERNAM_ROW(1), l_row4 = VEXL_VERNAM_ROW(2),
+                  l_row5 = VEXL_VERNAM_ROW(3), l_row6 = VEXL_VERNAM_ROW(4), l_row7 = VEXL_VERNAM_ROW(5);
+#undef VEXL_VERNAM_ROW
+    const __m256i l_step = _mm256_set1_epi8(0x10);
+    const __m256i l_first = _mm256_set1_epi8(0x20);
+    const __m256i l_pairs = _mm256_set1_epi32(0x01400140);
+    const __m256i l_words = _mm256_set1_epi32(0x00011000);
     const __m256i l_pack = _mm256_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1, 2, 1, 0,
                                             6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1);
     size_t i = 0;
     for (; i + 40 <= a_uiLen; i += 32) {
         const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(a_pIn + i));
-        const __m256i lo = _mm256_and_si256(x, l_low);
-        const __m256i hi = _mm256_and_si256(_mm256_srli_epi16(x, 4), l_low);
-        __m256i v = _mm256_set1_epi8(char(0x80));
-        for (int h = 2; h < 8; ++h)
-            v = _mm256_blendv_epi8(v, _mm256_shuffle_epi8(l_aLut[h], lo),
-                                   _mm256_cmpeq_epi8(hi, _mm256_set1_epi8(char(h))));
-        if (_mm256_movemask_epi8(v) != 0)
+        const __m256i i2 = _mm256_sub_epi8(x, l_first), i3 = _mm256_sub_epi8(i2, l_step),
+                      i4 = _mm256_sub_epi8(i3, l_step), i5 = _mm256_sub_epi8(i4, l_step),
+                      i6 = _mm256_sub_epi8(i5, l_step), i7 = _mm256_sub_epi8(i6, l_step);
+        const __m256i v = _mm256_xor_si256(
+            _mm256_xor_si256(
+                _mm256_xor_si256(_mm256_shuffle_epi8(l_row2, i2), _mm256_shuffle_epi8(l_row3, i3)),
+                _mm256_xor_si256(_mm256_shuffle_epi8(l_row4, i4), _mm256_shuffle_epi8(l_row5, i5))),
+            _mm256_xor_si256(_mm256_shuffle_epi8(l_row6, i6), _mm256_shuffle_epi8(l_row7, i7)));
+        // Below 0x20 (as signed bytes, 0x80 and up too) or a table entry with bit 7: not a symbol.
+        const __m256i bad = _mm256_or_si256(v, _mm256_cmpgt_epi8(l_first, x));
+        if (_mm256_movemask_epi8(bad) != 0)
             break; // a pad or a foreign byte: the scalar loop takes over
         // Four 6-bit values per group into 24 bits, then the three bytes high first.
-        const __m256i pairs = _mm256_maddubs_epi16(v, _mm256_set1_epi32(0x01400140));
-        const __m256i words = _mm256_madd_epi16(pairs, _mm256_set1_epi32(0x00011000));
-        const __m256i bytes = _mm256_shuffle_epi8(words, l_pack);
+        const __m256i bytes =
+            _mm256_shuffle_epi8(_mm256_madd_epi16(_mm256_maddubs_epi16(v, l_pairs), l_words), l_pack);
         unsigned char *o = a_pOut + i / 4 * 3;
         _mm_storeu_si128(reinterpret_cast<__m128i *>(o), _mm256_castsi256_si128(bytes));
         _mm_storeu_si128(reinterpret_cast<__m128i *>(o + 12), _mm256_extracti128_si256(bytes, 1));
@@ -88,12 +111,86 @@ __attribute__((target("avx2"))) size_t decodeBlocksAvx2(const unsigned char *a_p
     return i;
 }
 
-// Decided once at start-up (false until then, which only means the scalar loop).
-const bool s_bAvx2 = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-}();
+#define VEXL_VBMI_TARGET __attribute__((target("avx512f,avx512bw,avx512vbmi")))
+#if defined(__GNUC__) && !defined(__clang__)
+// GCC 12 sees the "undefined" pass-through operand of its own masked-permute intrinsics as
+// uninitialised.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
+
+// Decodes 64-symbol blocks while at least one group follows the block (the last group may hold
+// pads and is always the scalar loop's). One two-table byte permute looks up 64 symbols; each
+// block's 48 bytes are stored under a mask, so nothing is written past them. Stops, like the
+// AVX2 loop, at a block holding anything but symbols. Returns the symbols consumed.
+VEXL_VBMI_TARGET size_t decodeBlocksVbmi(const unsigned char *a_pIn, size_t a_uiLen,
+                                         unsigned char *a_pOut) noexcept {
+    const __m512i l_lo = _mm512_loadu_si512(kWide.auc);
+    const __m512i l_hi = _mm512_loadu_si512(kWide.auc + 64);
+    const __m512i l_pairs = _mm512_set1_epi32(0x01400140);
+    const __m512i l_words = _mm512_set1_epi32(0x00011000);
+    alignas(64) static constexpr uint8_t s_aucPack[64] = {
+        2,  1,  0,  6,  5,  4,  10, 9,  8,  14, 13, 12, 18, 17, 16, 22, 21, 20, 26, 25, 24, 30,
+        29, 28, 34, 33, 32, 38, 37, 36, 42, 41, 40, 46, 45, 44, 50, 49, 48, 54, 53, 52, 58, 57,
+        56, 62, 61, 60, 0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0};
+    const __m512i l_pack = _mm512_load_si512(s_aucPack);
+    constexpr __mmask64 kOut = (__mmask64(1) << 48) - 1;
+    size_t i = 0;
+    for (; i + 64 + 4 <= a_uiLen; i += 64) {
+        const __m512i x = _mm512_loadu_si512(a_pIn + i);
+        const __m512i v = _mm512_permutex2var_epi8(l_lo, x, l_hi); // low 7 bits index both tables
+        if (_mm512_movepi8_mask(_mm512_or_si512(v, x)) != 0)
+            break; // a byte from 0x80 up, a pad or a foreign byte: the scalar loop takes over
+        const __m512i bytes =
+            _mm512_permutexvar_epi8(l_pack, _mm512_madd_epi16(_mm512_maddubs_epi16(v, l_pairs), l_words));
+        _mm512_mask_storeu_epi8(a_pOut + i / 4 * 3, kOut, bytes);
+    }
+    return i;
+}
+
+// Encodes 48-byte blocks into 64 symbols: a byte permute gives each 32-bit lane the bytes
+// (b1, b0, b2, b1) of its group, a multishift picks the four 6-bit fields out of them, and a
+// permute over the 64 symbols (which only reads the low 6 bits of each index) maps them. Loads
+// are masked to the block's 48 bytes. Returns the bytes consumed (a multiple of 48).
+VEXL_VBMI_TARGET size_t encodeBlocksVbmi(const unsigned char *a_pIn, size_t a_uiLen,
+                                         unsigned char *a_pOut) noexcept {
+    const __m512i l_symbols = _mm512_loadu_si512(kVernamSymbols);
+    const __m512i l_spread = _mm512_setr_epi32(
+        0x01020001, 0x04050304, 0x07080607, 0x0a0b090a, 0x0d0e0c0d, 0x10110f10, 0x13141213, 0x16171516,
+        0x191a1819, 0x1c1d1b1c, 0x1f201e1f, 0x22232122, 0x25262425, 0x28292728, 0x2b2c2a2b, 0x2e2f2d2e);
+    const __m512i l_shifts = _mm512_set1_epi64(0x3036242a1016040aLL);
+    constexpr __mmask64 kIn = (__mmask64(1) << 48) - 1;
+    size_t i = 0;
+    for (; i + 48 <= a_uiLen; i += 48) {
+        const __m512i x = _mm512_maskz_loadu_epi8(kIn, a_pIn + i);
+        const __m512i fields = _mm512_multishift_epi64_epi8(l_shifts, _mm512_permutexvar_epi8(l_spread, x));
+        _mm512_storeu_si512(a_pOut + i / 3 * 4, _mm512_permutexvar_epi8(fields, l_symbols));
+    }
+    return i;
+}
+
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+
+E_VernamPath detectBestPath() noexcept {
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512vbmi"))
+        return E_VernamPath::Avx512Vbmi;
+    if (__builtin_cpu_supports("avx2"))
+        return E_VernamPath::Avx2;
+    return E_VernamPath::Portable;
+}
+#else
+E_VernamPath detectBestPath() noexcept {
+    return E_VernamPath::Portable;
+}
+#endif
+
+// Decided once at start-up (Portable until then, which only means the scalar loops).
+const E_VernamPath s_eBest = detectBestPath();
+std::atomic<E_VernamPath> s_ePath{s_eBest};
 
 } // namespace
 
@@ -101,6 +198,14 @@ size_t vernamEncode(const unsigned char *a_pIn, size_t a_uiLen, unsigned char *a
     const unsigned char *l_pIn = a_pIn;
     unsigned char *l_pOut = a_pOut;
     size_t l_uiLeft = a_uiLen;
+#ifdef VEXL_VERNAM_AVX2
+    if (s_ePath.load(std::memory_order_relaxed) == E_VernamPath::Avx512Vbmi) {
+        const size_t l_uiDone = encodeBlocksVbmi(a_pIn, a_uiLen, a_pOut);
+        l_pIn += l_uiDone;
+        l_pOut += l_uiDone / 3 * 4;
+        l_uiLeft -= l_uiDone;
+    }
+#endif
     for (; l_uiLeft >= 3; l_uiLeft -= 3, l_pIn += 3, l_pOut += 4) {
         const uint32_t v = (uint32_t{l_pIn[0]} << 16) | (uint32_t{l_pIn[1]} << 8) | l_pIn[2];
         l_pOut[0] = static_cast<unsigned char>(kVernamSymbols[v >> 18]);
@@ -127,8 +232,11 @@ size_t vernamDecode(const unsigned char *a_pIn, size_t a_uiLen, unsigned char *a
     const unsigned char *const l_pLast = a_pIn + a_uiLen - 4; // the only group that may hold pads
     unsigned char *l_pOut = a_pOut;
 #ifdef VEXL_VERNAM_AVX2
-    if (s_bAvx2) {
-        const size_t l_uiDone = decodeBlocksAvx2(a_pIn, a_uiLen, a_pOut);
+    const E_VernamPath l_ePath = s_ePath.load(std::memory_order_relaxed);
+    if (l_ePath != E_VernamPath::Portable) {
+        const size_t l_uiDone = l_ePath == E_VernamPath::Avx512Vbmi
+                                    ? decodeBlocksVbmi(a_pIn, a_uiLen, a_pOut)
+                                    : decodeBlocksAvx2(a_pIn, a_uiLen, a_pOut);
         l_pIn += l_uiDone;
         l_pOut += l_uiDone / 4 * 3;
     }
@@ -160,6 +268,35 @@ size_t vernamDecode(const unsigned char *a_pIn, size_t a_uiLen, unsigned char *a
         }
     }
     return static_cast<size_t>(l_pOut - a_pOut) + l_uiTail;
+}
+
+// MARK: - Paths
+
+E_VernamPath vernamBestPath() noexcept {
+    return s_eBest;
+}
+
+bool vernamPathSupported(E_VernamPath a_ePath) noexcept {
+    switch (a_ePath) {
+    case E_VernamPath::Portable:
+        return true;
+    case E_VernamPath::Avx2:
+        return s_eBest != E_VernamPath::Portable;
+    case E_VernamPath::Avx512Vbmi:
+        return s_eBest == E_VernamPath::Avx512Vbmi;
+    }
+    return false;
+}
+
+bool vernamUsePath(E_VernamPath a_ePath) noexcept {
+    if (!vernamPathSupported(a_ePath))
+        return false;
+    s_ePath.store(a_ePath, std::memory_order_relaxed);
+    return true;
+}
+
+E_VernamPath vernamCurrentPath() noexcept {
+    return s_ePath.load(std::memory_order_relaxed);
 }
 
 } // namespace vexl::detail

@@ -39,4 +39,24 @@ size_t vernamEncode(const unsigned char *a_pIn, size_t a_uiLen, unsigned char *a
 /// leaves over are ignored. `a_pOut` may equal `a_pIn` (decoding in place).
 size_t vernamDecode(const unsigned char *a_pIn, size_t a_uiLen, unsigned char *a_pOut) noexcept;
 
+/// The implementations of `vernamEncode` and `vernamDecode`; all give identical results.
+enum class E_VernamPath : unsigned char {
+    Portable,   ///< one group of 3 bytes / 4 symbols at a time, on every CPU
+    Avx2,       ///< decoding 32 symbols at a time (encoding stays portable)
+    Avx512Vbmi, ///< 64 symbols / 48 bytes at a time with byte permutes (AVX-512 VBMI)
+};
+
+/// The fastest path this CPU can run; chosen at start-up.
+E_VernamPath vernamBestPath() noexcept;
+
+/// True when this CPU can run `a_ePath`.
+bool vernamPathSupported(E_VernamPath a_ePath) noexcept;
+
+/// Makes `a_ePath` the path of every later call in the process (for tests and measurements) and
+/// returns true; returns false and changes nothing when the CPU cannot run it.
+bool vernamUsePath(E_VernamPath a_ePath) noexcept;
+
+/// The path calls use now.
+E_VernamPath vernamCurrentPath() noexcept;
+
 } // namespace vexl::detail

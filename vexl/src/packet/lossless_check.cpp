@@ -207,7 +207,14 @@ void walk(const CFields &a_tNode, std::string &a_strPath, std::vector<tLossEntry
         if (l_bRecord && l_tChild.getNameLen() != 0) {
             if (!a_strPath.empty())
                 a_strPath += '.';
-            a_strPath.append(l_tChild.getName(), l_tChild.getNameLen());
+            // Names are written as path steps: ".", "[", "]", "#" and "\\" get a "\\" in front.
+            const char *const l_cpName = l_tChild.getName();
+            for (unsigned int i = 0; i < l_tChild.getNameLen(); ++i) {
+                const char l_c = l_cpName[i];
+                if (l_c == '.' || l_c == '[' || l_c == ']' || l_c == '#' || l_c == '\\')
+                    a_strPath += '\\';
+                a_strPath += l_c;
+            }
         } else if (l_bRecord && l_tChild.getID() != 0 && a_strPath.empty()) {
             a_strPath += '#' + std::to_string(l_tChild.getID());
         } else {

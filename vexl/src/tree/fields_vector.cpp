@@ -309,28 +309,9 @@ CFields *CFieldsVector::appendMember(CFieldsVector *&seq, const CFields &owner, 
         }
     }
     CFields &l_child = appendNull(seq);
-    // A new child: no index sees it yet. A short name goes straight into its empty holder; a
-    // long one is made at its final size, like the block its member will move to, so it is
-    // carved.
-    if (length >= 1 && length <= CAllotString::INLINE_MAX) {
-        CAllotString &l_tName = l_child.m_tName;
-        // Two overlapping fixed-size copies cover any length, reading only the name's bytes.
-        unsigned char *const l_pTo = l_tName.m_aucRaw;
-        if (length >= 8) {
-            std::memcpy(l_pTo, name, 8);
-            std::memcpy(l_pTo + length - 8, name + length - 8, 8);
-        } else if (length >= 4) {
-            std::memcpy(l_pTo, name, 4);
-            std::memcpy(l_pTo + length - 4, name + length - 4, 4);
-        } else {
-            l_pTo[0] = static_cast<unsigned char>(name[0]);
-            l_pTo[length / 2] = static_cast<unsigned char>(name[length / 2]);
-            l_pTo[length - 1] = static_cast<unsigned char>(name[length - 1]);
-        }
-        l_tName.m_uiSAI = (length << 2) | uint32_t(DP_Duplicate) | CAllotString::SAI_INLINE;
-    } else if (length > CAllotString::INLINE_MAX && length <= CAllotString::MAX_LENGTH) {
-        l_child.m_tName.setCarvedCopy(name, length);
-    }
+    // A new child: no index sees it yet, so its name goes straight into its holder; a long one
+    // is made at its final size, like the block its member will move to, so it is carved.
+    setFreshName(l_child, name, length);
     if (l_bID) {
         l_child.m_uiID = id;
         seq->noteAppendedID(id, bumpIdEpoch());

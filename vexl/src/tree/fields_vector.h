@@ -20,6 +20,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
@@ -128,6 +129,46 @@ public:
         node.m_uActValue.m_pFV = &s_tEmpty;
         node.setActBits(uint8_t(type));
     }
+
+    /// Makes `node`'s actual value an empty `DT_fields` or `DT_array` whose children block has
+    /// room for `capacity` children, made at that size (carved from the chunk pool when small,
+    /// like the blocks of the text loader). Returns the node's holder of the block, for
+    /// `appendNull`. For loaders that know the child count before the children.
+    static CFieldsVector *&setActualChildren(CFields &node, E_DataType type, uint32_t capacity) {
+        CFieldsVector *l_pSeq = create(capacity);
+        if (CFields::slotOwns(node.actBits()))
+            node.clearActual();
+        node.m_uActValue.m_pFV = l_pSeq;
+        node.setActBits(uint8_t(type));
+        return node.m_uActValue.m_pFV;
+    }
+    /// Gives `node`, which has no name yet and is in no name index, a copy of the `length` bytes
+    /// (1 to `CAllotString::MAX_LENGTH`) at `name`: a short name is copied into its holder, a
+    /// long one made at its final size (carved when possible). Other lengths are ignored.
+    static void setFreshName(CFields &node, const char *name, uint32_t length) {
+        if (length >= 1 && length <= CAllotString::INLINE_MAX) {
+            CAllotString &l_tName = node.m_tName;
+            // Two overlapping fixed-size copies cover any length, reading only the name's bytes.
+            unsigned char *const l_pTo = l_tName.m_aucRaw;
+            if (length >= 8) {
+                std::memcpy(l_pTo, name, 8);
+                std::memcpy(l_pTo + length - 8, name + length - 8, 8);
+            } else if (length >= 4) {
+                std::memcpy(l_pTo, name, 4);
+                std::memcpy(l_pTo + length - 4, name + length - 4, 4);
+            } else {
+                l_pTo[0] = static_cast<unsigned char>(name[0]);
+                l_pTo[length / 2] = static_cast<unsigned char>(name[length / 2]);
+                l_pTo[length - 1] = static_cast<unsigned char>(name[length - 1]);
+            }
+            l_tName.m_uiSAI = (length << 2) | uint32_t(DP_Duplicate) | CAllotString::SAI_INLINE;
+        } else if (length > CAllotString::INLINE_MAX && length <= CAllotString::MAX_LENGTH) {
+            node.m_tName.setCarvedCopy(name, length);
+        }
+    }
+    /// Stores the ID (at most `CFields::maxID`) of a node being loaded, without announcing it:
+    /// the loader calls `bumpIdEpoch()` once when its tree is complete.
+    static void setLoadedID(CFields &node, uint32_t id) noexcept { node.m_uiID = id; }
 
     /// Index of the first child named `name` (exactly `length` bytes), or -1.
     int findName(const char *name, uint32_t length) const;
