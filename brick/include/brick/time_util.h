@@ -27,10 +27,10 @@ struct tTimePair {
 
 /// Calendar date and time with milliseconds, in this order.
 struct tSystemTime {
-    uint16_t wYear; ///< four-digit year
-    uint16_t wMonth;     ///< 1 to 12
-    uint16_t wDayOfWeek; ///< 0 Sunday to 6 Saturday
-    uint16_t wDay;       ///< 1 to 31
+    uint16_t wYear;         ///< four-digit year
+    uint16_t wMonth;        ///< 1 to 12
+    uint16_t wDayOfWeek;    ///< 0 Sunday to 6 Saturday
+    uint16_t wDay;          ///< 1 to 31
     uint16_t wHour;         ///< 0 to 23
     uint16_t wMinute;       ///< 0 to 59
     uint16_t wSecond;       ///< 0 to 59 (60 for a leap second)
