@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <sys/stat.h>
@@ -112,17 +113,34 @@ TEST(SequenceKeyword, UseqContinuesAfterARestartFromItsSlotFile) {
     EXPECT_EQ(readFile(l_strFolder + "/vxseq_1_3"), "0000000002");
     EXPECT_EQ(runProbe(l_strFolder, "make"), "003004");
     EXPECT_EQ(readFile(l_strFolder + "/vxseq_1_3"), "0000000004");
-    // All ten slot files were created when the library was loaded.
-    for (int l_nSlot = 0; l_nSlot < 10; ++l_nSlot)
-        EXPECT_EQ(readFile(l_strFolder + "/vxseq_1_" + std::to_string(l_nSlot)).size(), 10u) << l_nSlot;
+    // Only the slot that was drawn from has a file.
+    for (int l_nSlot = 0; l_nSlot < 10; ++l_nSlot) {
+        const std::string l_strFile = l_strFolder + "/vxseq_1_" + std::to_string(l_nSlot);
+        EXPECT_EQ(std::filesystem::exists(l_strFile), l_nSlot == 3) << l_nSlot;
+    }
 }
 
-TEST(SequenceKeyword, UseqGivesZeroWhenItsSlotFileCannotBeWritten) {
+TEST(SequenceKeyword, LinkingTheAddOnTouchesNoFile) {
     const std::string l_strFolder = freshFolder();
     ASSERT_FALSE(l_strFolder.empty());
-    // A directory in place of the slot file: it cannot be opened for writing by anyone.
+    EXPECT_EQ(runProbe(l_strFolder, "link"), "");
+    EXPECT_TRUE(std::filesystem::is_empty(l_strFolder));
+    // The first draw from a slot creates that slot's file and no other.
+    EXPECT_EQ(runProbe(l_strFolder, "draw"), "1 1");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(l_strFolder), {}), 1);
+    EXPECT_EQ(readFile(l_strFolder + "/vxseq_1_3"), "0000000001");
+}
+
+TEST(SequenceKeyword, UseqFailsWhenItsSlotFileCannotBeWritten) {
+    const std::string l_strFolder = freshFolder();
+    ASSERT_FALSE(l_strFolder.empty());
+    // A directory in place of the slot file: it cannot be opened for writing by anyone. The step
+    // reports the failure, and the packet is made without the two fields.
     ASSERT_EQ(mkdir((l_strFolder + "/vxseq_1_3").c_str(), 0755), 0);
-    EXPECT_EQ(runProbe(l_strFolder, "make"), "000000");
+    EXPECT_EQ(runProbe(l_strFolder, "draw"), "-5 0");
+    EXPECT_EQ(runProbe(l_strFolder, "make"), "");
+    // A working directory that no longer exists: the slot file cannot be created.
+    EXPECT_EQ(runProbe(l_strFolder, "orphan"), "-5 0");
 }
 
 TEST(SequenceKeyword, TheFirstPacketHookLinksTheRemainingHooks) {

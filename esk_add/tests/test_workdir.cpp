@@ -1,8 +1,8 @@
 // Every test of this program runs in a fresh temporary working directory.
 //
-// The add-on builds its persisted counter when the program starts, and that counter opens or
-// creates its slot files in the working directory of that moment. This constructor runs before
-// the add-on's (a lower priority number runs earlier), so the files land in a folder of their
+// The add-on's persisted counter opens or creates its slot files in the working directory of
+// its first draw. This constructor runs before any test (and before the add-on's own
+// constructors: a lower priority number runs earlier), so the files land in a folder of their
 // own, removed again when the program ends, and never in the source or build tree.
 
 #include <cstdio>

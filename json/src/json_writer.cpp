@@ -137,7 +137,8 @@ private:
         uint16_t l_uExp2;
         std::memcpy(&l_uExp8, &l_tExp, 8);
         std::memcpy(&l_uExp2, reinterpret_cast<const char *>(&l_tExp) + 8, 2);
-        if ((node.getID() | unsigned(node.isComment()) | unsigned(node.getVK()) | l_uExp8 | l_uExp2) == 0)
+        if ((node.getID() | unsigned(node.isComment()) | unsigned(node.getVK()) |
+             unsigned(node.getDT(VK_Fixed)) | l_uExp8 | l_uExp2) == 0)
             return true;
         if (node.getID() != 0)
             return fail(kMsgID);
@@ -146,7 +147,8 @@ private:
             return fail(kMsgComment);
         if (!CFields::pkt_IsNullExp(node.pkt_GetExp()))
             return fail(kMsgPacket);
-        if (node.getVK() != VK_Actual)
+        // A second value counts even when the node's kind does not (yet) say fixed or valid.
+        if (node.getVK() != VK_Actual || node.getDT(VK_Fixed) != DT_null)
             return fail(kMsgSecond);
         return true;
     }

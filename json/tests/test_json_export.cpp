@@ -167,6 +167,8 @@ TEST(JsonExportExtras, ReportedWithPathOrDroppedOnRequest) {
          },
          "srv.hosts[0]"},
         {"fixed or valid", [](CFields &t) { t["srv"]["hosts"][0u].setVK(vexl::VK_Fixed); }, "srv.hosts[0]"},
+        {"fixed or valid", [](CFields &t) { t["srv"]["hosts"][1u].setValue("x", vexl::VK_Valid); },
+         "srv.hosts[1]"},
         {"ID", [](CFields &t) { t.setID(3); }, ""},
         {"array element", [](CFields &t) { t["srv"]["hosts"][1u].setName("x"); }, "srv.hosts[1]"},
     };

@@ -68,9 +68,16 @@ TEST(LoaderFramework, DocumentsOfOneToThreeBytesLoadAsText) {
     EXPECT_EQ(root.getRawBytes(), 0u);
     ASSERT_TRUE(loaders.loading(std::string("{}"), root, "", true)) << loaders.getLastErrMsg();
     EXPECT_EQ(root.getDT(), vexl::DT_fields);
+    EXPECT_EQ(root.getChildCount(), 0u);
     ASSERT_TRUE(loaders.loading(std::string("[]"), root, "", true)) << loaders.getLastErrMsg();
     EXPECT_EQ(root.getDT(), vexl::DT_array);
+    EXPECT_EQ(root.getChildCount(), 0u);
     EXPECT_TRUE(loaders.getStatus());
+    // A loaded empty container takes children like any other.
+    root.addArrayAt(vexl::CFields(1));
+    root.addArrayAt(vexl::CFields(2));
+    EXPECT_EQ(root.getChildCount(), 2u);
+    EXPECT_EQ(root[1].asSint32(), 2);
 
     // Short text that is not a document fails as the text loader says, not as an unknown rule.
     EXPECT_FALSE(loaders.loading(std::string("VEX"), root, "", true));

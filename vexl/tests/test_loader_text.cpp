@@ -106,10 +106,18 @@ TEST(TextLoaderConfig, MissingValuesUnderBit20) {
     expectLoads("[1,]", "array\n  sint = 1\n  null\n", kDefault);
     expectFails("[1,]", "* Line 1, Column 4\n  Syntax error: value, field or array expected.\n",
                 vexl::LCBC_COMMENTS);
-    expectFails("[]", "* Line 1, Column 2\n  Syntax error: value, field or array expected.\n",
+    expectFails("[,]", "* Line 1, Column 2\n  Syntax error: value, field or array expected.\n",
                 vexl::LCBC_COMMENTS);
-    expectFails("{}", "* Line 1, Column 2\n  Syntax error: value, field or array expected.\n",
+    expectFails("{,}", "* Line 1, Column 2\n  Syntax error: value, field or array expected.\n",
                 vexl::LCBC_COMMENTS);
+    // Empty brackets are an empty container, not a missing value, with or without the bit.
+    for (unsigned l_uConfig : {kDefault, unsigned(vexl::LCBC_COMMENTS)}) {
+        expectLoads("[ ]", "array\n", l_uConfig);
+        expectLoads("{\n}", "fields\n", l_uConfig);
+        expectLoads("[[],{}]", "array\n  array\n  fields\n", l_uConfig);
+    }
+    expectLoads("[,]", "array\n  null\n  null\n", kDefault);
+    expectLoads("{,}", "fields\n  null\n  null\n", kDefault);
     // The missing value's range is the byte before the terminator and the terminator.
     const auto r = loadText("[ 1 , ]");
     ASSERT_TRUE(r.bResult);

@@ -236,9 +236,11 @@ private:
             if (child == nullptr)
                 continue;
             const unsigned kind = unsigned(m_tRng() % 10);
-            if (depth < 4 && kind < 2) {
+            if (kind < 2 && depth < 4) {
                 child->setValue(kind == 0 ? DT_fields : DT_array);
-                fill(*child, depth + 1);
+                fill(*child, depth + 1); // may stay empty too
+            } else if (kind < 3) {
+                child->setValue(chance(2) ? DT_fields : DT_array); // written "{}" or "[]"
             } else {
                 scalar(*child);
             }
@@ -257,9 +259,9 @@ private:
 // MARK: - The tree the loader must give back
 
 // What the notation keeps of `f`, written with `scbc`: integers and integral doubles come back
-// with the type the loader gives their text, NaN as null, an empty container with one null
-// child, a "fix"/"valid" field whose two values differ as the second value (SCBC 0x08) or as
-// the actual value without the keyword, a V expression with its width as length.
+// with the type the loader gives their text, NaN as null, a "fix"/"valid" field whose two values differ as
+// the second value (SCBC 0x08) or as the actual value without the keyword, a V expression with its width as
+// length.
 void expect(CFields &f, unsigned int scbc, bool keepComments) {
     if (!keepComments && f.isComment()) {
         f.setComment("", CP_Ahead);
@@ -268,8 +270,6 @@ void expect(CFields &f, unsigned int scbc, bool keepComments) {
     }
     const E_DataType t = f.getDT();
     if (t == DT_fields || t == DT_array) {
-        if (f.getChildCount() == 0)
-            f.addChildRef("", 0, true);
         for (CFields &c : f)
             expect(c, scbc, keepComments);
         return;
@@ -403,6 +403,38 @@ TEST(RoundTripText, RandomTreesThroughEveryTextWriter) {
         checkRoundTrip(tree, pktText, scbc, false, "packet-style", seed);
         if (HasFatalFailure())
             return;
+    }
+}
+
+TEST(RoundTripText, EmptyContainersAndLoneNullsStayApart) {
+    // Without the null word a lone null is written as "null" all the same: "[]" and "{}" are
+    // empty containers.
+    CFields root(DT_fields);
+    root.addChildRef("emptyArray").setValue(DT_array);
+    root.addChildRef("emptyFields").setValue(DT_fields);
+    root.addChildRef("loneNull").addArrayAt(CFields());
+    root.addChildRef("unnamedNull").addChildRef("", 0, true);
+    root.addChildRef("nested").addArrayAt(CFields(DT_array)).addArrayAt(CFields(DT_fields));
+    ASSERT_EQ(root["unnamedNull"].getDT(), DT_array);
+    root["unnamedNull"].setValue(DT_fields);
+    root["unnamedNull"].child_AddRef(nullptr, 0, 0, true);
+    for (unsigned int scbc : {0u, SCBC_ONELINE_ARRAY, SCBC_NULL_WORD | SCBC_FINAL_LF}) {
+        CSaver4SER_HFW hfw(2);
+        hfw.setSCBC(scbc);
+        checkRoundTrip(root, hfw.saving(root, SIS_DETAIL, ""), scbc, true, "human-friendly", scbc);
+        CStreamSaver4SER_HFW stream(" ");
+        stream.setSCBC(scbc);
+        std::ostringstream out;
+        stream.saving(out, root, SIS_DETAIL, "");
+        checkRoundTrip(root, out.str(), scbc, true, "stream", scbc);
+        CSaver4SER_PKT pkt;
+        pkt.setSCBC(scbc);
+        const std::string text = pkt.saving(root, SIS_DETAIL, "");
+        checkRoundTrip(root, text, scbc, false, "packet-style", scbc);
+        if (scbc == 0) {
+            EXPECT_EQ(text, R"({"emptyArray"=[],"emptyFields"={},"loneNull"=[null],"unnamedNull"={null},)"
+                            R"("nested"=[[{}]]})");
+        }
     }
 }
 

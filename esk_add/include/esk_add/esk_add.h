@@ -6,8 +6,11 @@
 /// Index, keyword, option: what it does while making, parsing and checking a packet.
 /// 1. "seq_", option 1 to 9: making takes the next number of counter slot *option* (1 up to
 ///    10^option - 1, then 1 again); checking requires a non-zero value.
-/// 2. "useq_", option 1 to 9: the same from a persisted counter whose slot files vxseq_1_0 to
-///    vxseq_1_9 live in the working directory, so numbering continues after a restart.
+/// 2. "useq_", option 1 to 9: the same from a persisted counter whose slot files vxseq_1_1 to
+///    vxseq_1_9 live in the working directory, so numbering continues after a restart. A slot's
+///    file is opened, or created, at the slot's first draw. When it cannot be opened, created or
+///    written, making fails for the field (the keyword step reports -5 and the packet engine
+///    leaves the field out) instead of handing out a number that a restart would repeat.
 /// 3. "thread", any option: making takes the unsigned 32-bit number the field's user pointer
 ///    (`pkt_SetOSA4User`) points at; no pointer keeps the value; checking requires non-zero.
 /// 4. "chksumbegin": marks where a checksum range starts (making and checking).
@@ -31,9 +34,9 @@
 ///   }
 /// \endcode
 ///
-/// Loading the library builds the two counters; the persisted one opens or creates its ten slot
-/// files in the working directory of that moment. The counters are destroyed, and the files
-/// closed, when the library is unloaded.
+/// Loading or linking the library touches no file: the persisted counter opens or creates a slot
+/// file in the working directory of that moment at the first draw from that slot. The counters
+/// are destroyed, and their files closed, when the library is unloaded.
 
 #include "esk_add/esk_add_export.h"
 

@@ -132,10 +132,13 @@ int eskAllotPkt(unsigned short index, unsigned char option, CFields &field) {
     case EKW_seq:
         field = static_cast<unsigned long>(seqGenerator().GetAt(option));
         return ESK_DONE;
-    case EKW_useq:
-        // A slot file that cannot be written gives 0, which the check of the packet reports.
-        field = static_cast<unsigned long>(useqGenerator().GetAt(option));
-        return ESK_DONE;
+    case EKW_useq: {
+        // A number that could not be stored in its slot file is not handed out: the field gets
+        // 0 and the step fails (the packet engine then leaves the field out).
+        const uint32_t l_uNumber = drawPersisted(option);
+        field = static_cast<unsigned long>(l_uNumber);
+        return l_uNumber != 0 ? ESK_DONE : ESK_NO_SLOT_FILE;
+    }
     case EKW_thread:
         allotThread(field);
         return ESK_DONE;

@@ -30,6 +30,7 @@ inline constexpr int ESK_FAILED = -2;        ///< bytes that do not fit or parse
 inline constexpr int ESK_BIG_OPTION = -3;    ///< "seq_"/"useq_" with an option above 9
 inline constexpr int ESK_NOT_NUMBER = -3;    ///< a value that is no unsigned number
 inline constexpr int ESK_ZERO_SEQUENCE = -4; ///< checking: a sequence or thread field holding 0
+inline constexpr int ESK_NO_SLOT_FILE = -5;  ///< "useq_": its slot file cannot be opened, created or written
 
 /// The keyword text of `index` (1 to 7), or null.
 const char *keywordText(unsigned index) noexcept;

@@ -76,7 +76,8 @@ inline constexpr unsigned int LCBC_PKT_LENGTH_MIN1 = 0x04;
 inline constexpr unsigned int LCBC_UNICODE_UTF8 = 0x08;
 /// 0x10: comments are skipped by the parser and, when requested, collected into the tree.
 inline constexpr unsigned int LCBC_COMMENTS = 0x10;
-/// 0x20: a missing value is read as null.
+/// 0x20: a missing value is read as null ("[1,]" and "[,]" hold nulls). Brackets with nothing
+/// but blanks and comments in them ("[]", "{ }") are an empty container with or without it.
 inline constexpr unsigned int LCBC_MISSING_NULL = 0x20;
 /// 0x40: a member name may occur twice in one record (the force-new flag of `addChildPtr`).
 inline constexpr unsigned int LCBC_DUPLICATE_NAMES = 0x40;

@@ -4,8 +4,10 @@
 /// length word the length functions return, the memo record of one packet operation, the
 /// inner arguments a keyword hook sees, and the six hook signatures.
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "vexl/vexl_export.h"
@@ -33,79 +35,119 @@ enum E_LengthExpCode : int32_t {
     LEC_DYNAMIC = 2,  ///< letter D: `uLength()` set at run time by the "sizeset_" keyword
 };
 
+/// A bit range of one byte of `tPacketExpInfo`, used as a member of type `T`: it reads as `T`
+/// (`if (e.eLengthCode == LEC_VARIABLE)`), takes a `T` (`e.uSkiKind = 3`, keeping the low
+/// `WIDTH` bits), and `member()` gives the value too. The other bits of the byte are untouched.
+/// Copying the member from another record (`a.uSkiKind = b.uSkiKind`) would copy the whole byte
+/// and is marked deprecated: assign the value (`a.uSkiKind = b.uSkiKind()`), or copy the record.
+template <class T, unsigned SHIFT, unsigned WIDTH> struct tPeiBits {
+    static constexpr unsigned MASK = ((1u << WIDTH) - 1u) << SHIFT; ///< the bits of this member
+
+    uint8_t ucByte; ///< the byte shared with the neighbouring members
+
+    tPeiBits() = default;
+    /// Copies the whole byte (as part of copying the record).
+    tPeiBits(const tPeiBits &) = default;
+    /// The value of the bits.
+    constexpr operator T() const noexcept { return T((ucByte & MASK) >> SHIFT); }
+    /// The same, in call form.
+    constexpr T operator()() const noexcept { return T((ucByte & MASK) >> SHIFT); }
+    /// Stores the low `WIDTH` bits of `value`.
+    constexpr tPeiBits &operator=(T value) noexcept {
+        ucByte = uint8_t((ucByte & ~MASK) | ((unsigned(value) << SHIFT) & MASK));
+        return *this;
+    }
+    /// Copies the whole byte, neighbouring members included: deprecated, assign the value.
+    [[deprecated("copies the whole byte; assign the value: a.member = b.member()")]] tPeiBits &
+    operator=(const tPeiBits &) = default;
+};
+
+/// An unsigned little-endian number of `N` bytes inside `tPacketExpInfo`, used as a member of
+/// type `T`: it reads as `T` (`e.uLength + 1`), takes a `T` (`e.uLength = 8`), and `member()`
+/// gives the value too. The byte order is the same on every host.
+template <class T, unsigned N> struct tPeiNumber {
+    uint8_t aucBytes[N]; ///< least significant byte first
+
+    /// The value.
+    constexpr operator T() const noexcept { return (*this)(); }
+    /// The same, in call form.
+    constexpr T operator()() const noexcept {
+        T l_value = 0;
+        for (unsigned i = N; i-- > 0;)
+            l_value = T((l_value << 8) | aucBytes[i]);
+        return l_value;
+    }
+    /// Stores `value`.
+    constexpr tPeiNumber &operator=(T value) noexcept {
+        for (unsigned i = 0; i < N; ++i)
+            aucBytes[i] = uint8_t(value >> (8 * i));
+        return *this;
+    }
+};
+
 /// The packet expression of one field, exactly 10 bytes.
 ///
-/// | Byte | Content |
-/// |---|---|
-/// | 0 | bit 0 packet code, bit 1 runtime code, bits 2-3 length code, bits 4-7 zero |
-/// | 1 | `uVarWidth`: width of a V field's length prefix, 0 otherwise |
-/// | 2 | `nCalibration`: signed, added to a V prefix to give the whole field length |
-/// | 3 | keyword kind (low nibble: 0 internal, 1-15 external slot), option (high nibble) |
-/// | 4-5 | keyword index `uSKI` (0 = no keyword), little-endian |
-/// | 6-9 | field length `uLength`, little-endian |
+/// | Byte | Member | Content |
+/// |---|---|---|
+/// | 0, bit 0 | `ePacketCode` | `E_PacketExpCode` |
+/// | 0, bit 1 | `eRuntimeCode` | `E_RuntimeExpCode` |
+/// | 0, bits 2-3 | `eLengthCode` | `E_LengthExpCode` (3 is never produced); bits 4-7 zero |
+/// | 1 | `uVarWidth` | width of a V field's length prefix, 0 otherwise |
+/// | 2 | `nCalibration` | signed, added to a V prefix to give the whole field length |
+/// | 3, bits 0-3 | `uSkiKind` | keyword kind: 0 internal, 1-15 external slot |
+/// | 3, bits 4-7 | `uSkiOption` | keyword option, 0 for none |
+/// | 4-5 | `uSKI` | keyword index (0 = no keyword), little-endian |
+/// | 6-9 | `uLength` | field length, little-endian |
 ///
-/// The record is plain bytes with shift and mask accessors, so its layout is the same on every
-/// compiler; copy it with `=` or memcpy. All zero (`CFields::nullPktExp`) means "no expression".
+/// Every member reads and assigns as a plain member of its type, and can be called for its value
+/// as well:
+/// \code
+///   vexl::tPacketExpInfo e{};                  // all zero: no expression
+///   e.eLengthCode = vexl::LEC_VARIABLE;
+///   e.uVarWidth = 2;
+///   e.uLength = 2;
+///   if (e.eLengthCode == vexl::LEC_VARIABLE && e.uLength() == 2) { ... }
+/// \endcode
+/// The raw bytes are reachable too (`ucCodes`, `ucSkiKindOpt`, `aucSKI`, `aucLength`). The
+/// layout is defined byte by byte, so it is the same on every compiler and host; copy the record
+/// with `=` or memcpy. All zero (`CFields::nullPktExp`) means "no expression".
 struct tPacketExpInfo {
-    uint8_t ucCodes;      ///< byte 0: the three codes (use the accessors)
-    uint8_t uVarWidth;    ///< byte 1: V prefix width
-    int8_t nCalibration;  ///< byte 2: V calibration
-    uint8_t ucSkiKindOpt; ///< byte 3: keyword kind (low nibble) and option (high nibble)
-    uint8_t aucSKI[2];    ///< bytes 4-5: keyword index, little-endian
-    uint8_t aucLength[4]; ///< bytes 6-9: field length, little-endian
+    union {
+        uint8_t ucCodes;                               ///< byte 0: the three codes
+        tPeiBits<E_PacketExpCode, 0, 1> ePacketCode;   ///< byte 0, bit 0: A or B
+        tPeiBits<E_RuntimeExpCode, 1, 1> eRuntimeCode; ///< byte 0, bit 1: C or N
+        tPeiBits<E_LengthExpCode, 2, 2> eLengthCode;   ///< byte 0, bits 2-3: F, V or D
+    };
+    uint8_t uVarWidth;   ///< byte 1: V prefix width
+    int8_t nCalibration; ///< byte 2: V calibration
+    union {
+        uint8_t ucSkiKindOpt;               ///< byte 3: keyword kind (low nibble), option (high)
+        tPeiBits<uint8_t, 0, 4> uSkiKind;   ///< byte 3, bits 0-3: keyword kind
+        tPeiBits<uint8_t, 4, 4> uSkiOption; ///< byte 3, bits 4-7: keyword option
+    };
+    union {
+        uint8_t aucSKI[2];            ///< bytes 4-5: keyword index, little-endian
+        tPeiNumber<uint16_t, 2> uSKI; ///< bytes 4-5: keyword index, 0 for none
+    };
+    union {
+        uint8_t aucLength[4];            ///< bytes 6-9: field length, little-endian
+        tPeiNumber<uint32_t, 4> uLength; ///< bytes 6-9: field length (F, D; V see the engine)
+    };
 
-    /// Packet code of bit 0.
-    constexpr E_PacketExpCode ePacketCode() const noexcept { return E_PacketExpCode(ucCodes & 0x01u); }
-    /// Runtime code of bit 1.
-    constexpr E_RuntimeExpCode eRuntimeCode() const noexcept {
-        return E_RuntimeExpCode((ucCodes >> 1) & 0x01u);
-    }
-    /// Length code of bits 2-3 (3 is never produced by this library).
-    constexpr E_LengthExpCode eLengthCode() const noexcept { return E_LengthExpCode((ucCodes >> 2) & 0x03u); }
     /// Sets bit 0 from the low bit of `code`.
-    constexpr void setPacketCode(E_PacketExpCode code) noexcept {
-        ucCodes = uint8_t((ucCodes & ~0x01u) | (unsigned(code) & 0x01u));
-    }
+    constexpr void setPacketCode(E_PacketExpCode code) noexcept { ePacketCode = code; }
     /// Sets bit 1 from the low bit of `code`.
-    constexpr void setRuntimeCode(E_RuntimeExpCode code) noexcept {
-        ucCodes = uint8_t((ucCodes & ~0x02u) | ((unsigned(code) & 0x01u) << 1));
-    }
+    constexpr void setRuntimeCode(E_RuntimeExpCode code) noexcept { eRuntimeCode = code; }
     /// Sets bits 2-3 from the low two bits of `code`.
-    constexpr void setLengthCode(E_LengthExpCode code) noexcept {
-        ucCodes = uint8_t((ucCodes & ~0x0Cu) | ((unsigned(code) & 0x03u) << 2));
-    }
-    /// Keyword kind: 0 internal table, 1 to 15 external slot.
-    constexpr uint8_t uSkiKind() const noexcept { return ucSkiKindOpt & 0x0Fu; }
-    /// Keyword option, 0 for none.
-    constexpr uint8_t uSkiOption() const noexcept { return ucSkiKindOpt >> 4; }
+    constexpr void setLengthCode(E_LengthExpCode code) noexcept { eLengthCode = code; }
     /// Keeps the low four bits of `kind`.
-    constexpr void setSkiKind(unsigned kind) noexcept {
-        ucSkiKindOpt = uint8_t((ucSkiKindOpt & 0xF0u) | (kind & 0x0Fu));
-    }
+    constexpr void setSkiKind(unsigned kind) noexcept { uSkiKind = uint8_t(kind); }
     /// Keeps the low four bits of `option`.
-    constexpr void setSkiOption(unsigned option) noexcept {
-        ucSkiKindOpt = uint8_t((ucSkiKindOpt & 0x0Fu) | ((option & 0x0Fu) << 4));
-    }
-    /// Keyword index, 0 when the field has no keyword.
-    constexpr uint16_t uSKI() const noexcept { return uint16_t(aucSKI[0] | (aucSKI[1] << 8)); }
-    /// Stores the keyword index (0 for none).
-    constexpr void setSKI(uint16_t index) noexcept {
-        aucSKI[0] = uint8_t(index);
-        aucSKI[1] = uint8_t(index >> 8);
-    }
-    /// Field length in bytes (F and D); for V the prefix width until a stored parse records the
-    /// whole length.
-    constexpr uint32_t uLength() const noexcept {
-        return uint32_t(aucLength[0]) | (uint32_t(aucLength[1]) << 8) | (uint32_t(aucLength[2]) << 16) |
-               (uint32_t(aucLength[3]) << 24);
-    }
-    /// Stores the field length (see `uLength`).
-    constexpr void setLength(uint32_t length) noexcept {
-        aucLength[0] = uint8_t(length);
-        aucLength[1] = uint8_t(length >> 8);
-        aucLength[2] = uint8_t(length >> 16);
-        aucLength[3] = uint8_t(length >> 24);
-    }
+    constexpr void setSkiOption(unsigned option) noexcept { uSkiOption = uint8_t(option); }
+    /// Sets the keyword index.
+    constexpr void setSKI(uint16_t index) noexcept { uSKI = index; }
+    /// Sets the field length.
+    constexpr void setLength(uint32_t length) noexcept { uLength = length; }
 
     /// True when all 10 bytes are equal.
     friend constexpr bool operator==(const tPacketExpInfo &a, const tPacketExpInfo &b) noexcept {
@@ -116,6 +158,11 @@ struct tPacketExpInfo {
     }
 };
 static_assert(sizeof(tPacketExpInfo) == 10, "the packet expression is stored as exactly 10 bytes");
+static_assert(alignof(tPacketExpInfo) == 1);
+static_assert(std::is_trivially_copyable_v<tPacketExpInfo> && std::is_standard_layout_v<tPacketExpInfo>);
+static_assert(offsetof(tPacketExpInfo, ucCodes) == 0 && offsetof(tPacketExpInfo, uVarWidth) == 1 &&
+              offsetof(tPacketExpInfo, nCalibration) == 2 && offsetof(tPacketExpInfo, ucSkiKindOpt) == 3 &&
+              offsetof(tPacketExpInfo, uSKI) == 4 && offsetof(tPacketExpInfo, uLength) == 6);
 
 /// Length of a packet or field: bit 0 `bVariable` (a V field took part), bits 1-31 the byte
 /// count; the whole word is twice the length plus the flag.

@@ -28,10 +28,11 @@
 /// same (unchanged) tree from different threads.
 ///
 /// Text written by the two text writers loads back through the text loader into an equal tree,
-/// except where the notation cannot say it: array elements carry no names or IDs, an empty
-/// array or fields reads back with one null element or member, a null value written as nothing
-/// reads back as null only under the loader's missing-value bit, and comments are written by
-/// the human-friendly writer only.
+/// except where the notation cannot say it: array elements carry no names or IDs, a null value
+/// written as nothing reads back as null only under the loader's missing-value bit, and
+/// comments are written by the human-friendly writer only. Empty containers are written "[]"
+/// and "{}" and read back empty; the only child of a container that would be written as
+/// nothing (a null without name, ID or expression, with the null word off) is written "null".
 
 #include <cstdint>
 #include <iosfwd>

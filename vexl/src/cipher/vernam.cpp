@@ -111,6 +111,58 @@ __attribute__((target("avx2"))) size_t decodeBlocksAvx2(const unsigned char *a_p
     return i;
 }
 
+// The encoder's symbol rows, XOR-differenced like the decoder's: 6-bit value v minus 16 per step
+// stays a valid index for the rows up to its own.
+struct tSymbolDeltas {
+    uint8_t aauc[4][16];
+};
+constexpr tSymbolDeltas makeSymbolDeltas() {
+    tSymbolDeltas t{};
+    for (unsigned h = 0; h < 4; ++h)
+        for (unsigned l = 0; l < 16; ++l)
+            t.aauc[h][l] =
+                uint8_t(static_cast<unsigned char>(kVernamSymbols[h * 16 + l]) ^
+                        (h > 0 ? static_cast<unsigned char>(kVernamSymbols[(h - 1) * 16 + l]) : 0));
+    return t;
+}
+constexpr tSymbolDeltas kSymbolDeltas = makeSymbolDeltas();
+
+// Encodes 24-byte blocks into 32 symbols while 4 more bytes follow (each half reads 16 bytes for
+// its 12). Each 32-bit lane receives (b1, b0, b2, b1) of its group; two masked multiplies move
+// the four 6-bit fields into the four bytes, which four nibble rows map to symbols. Returns the
+// bytes consumed (a multiple of 24).
+__attribute__((target("avx2"))) size_t encodeBlocksAvx2(const unsigned char *a_pIn, size_t a_uiLen,
+                                                        unsigned char *a_pOut) noexcept {
+#define VEXL_VERNAM_ROW(h)                                                                                   \
+    _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(kSymbolDeltas.aauc[h])))
+    const __m256i l_row0 = VEXL_VERNAM_ROW(0), l_row1 = VEXL_VERNAM_ROW(1), l_row2 = VEXL_VERNAM_ROW(2),
+                  l_row3 = VEXL_VERNAM_ROW(3);
+#undef VEXL_VERNAM_ROW
+    const __m256i l_spread = _mm256_setr_epi8(1, 0, 2, 1, 4, 3, 5, 4, 7, 6, 8, 7, 10, 9, 11, 10, 1, 0, 2, 1,
+                                              4, 3, 5, 4, 7, 6, 8, 7, 10, 9, 11, 10);
+    const __m256i l_step = _mm256_set1_epi8(0x10);
+    size_t i = 0;
+    for (; i + 28 <= a_uiLen; i += 24) {
+        const __m256i x = _mm256_inserti128_si256(
+            _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(a_pIn + i))),
+            _mm_loadu_si128(reinterpret_cast<const __m128i *>(a_pIn + i + 12)), 1);
+        const __m256i g = _mm256_shuffle_epi8(x, l_spread);
+        // Word 0 of a lane is b0:b1, word 1 is b1:b2; fields a, c by a high multiply, b, d by a
+        // low one.
+        const __m256i ac = _mm256_mulhi_epu16(_mm256_and_si256(g, _mm256_set1_epi32(0x0FC0FC00)),
+                                              _mm256_set1_epi32(0x04000040));
+        const __m256i bd = _mm256_mullo_epi16(_mm256_and_si256(g, _mm256_set1_epi32(0x003F03F0)),
+                                              _mm256_set1_epi32(0x01000010));
+        const __m256i i0 = _mm256_or_si256(ac, bd), i1 = _mm256_sub_epi8(i0, l_step),
+                      i2 = _mm256_sub_epi8(i1, l_step), i3 = _mm256_sub_epi8(i2, l_step);
+        const __m256i sym = _mm256_xor_si256(
+            _mm256_xor_si256(_mm256_shuffle_epi8(l_row0, i0), _mm256_shuffle_epi8(l_row1, i1)),
+            _mm256_xor_si256(_mm256_shuffle_epi8(l_row2, i2), _mm256_shuffle_epi8(l_row3, i3)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(a_pOut + i / 3 * 4), sym);
+    }
+    return i;
+}
+
 #define VEXL_VBMI_TARGET __attribute__((target("avx512f,avx512bw,avx512vbmi")))
 #if defined(__GNUC__) && !defined(__clang__)
 // GCC 12 sees the "undefined" pass-through operand of its own masked-permute intrinsics as
@@ -199,8 +251,11 @@ size_t vernamEncode(const unsigned char *a_pIn, size_t a_uiLen, unsigned char *a
     unsigned char *l_pOut = a_pOut;
     size_t l_uiLeft = a_uiLen;
 #ifdef VEXL_VERNAM_AVX2
-    if (s_ePath.load(std::memory_order_relaxed) == E_VernamPath::Avx512Vbmi) {
-        const size_t l_uiDone = encodeBlocksVbmi(a_pIn, a_uiLen, a_pOut);
+    const E_VernamPath l_ePath = s_ePath.load(std::memory_order_relaxed);
+    if (l_ePath != E_VernamPath::Portable) {
+        const size_t l_uiDone = l_ePath == E_VernamPath::Avx512Vbmi
+                                    ? encodeBlocksVbmi(a_pIn, a_uiLen, a_pOut)
+                                    : encodeBlocksAvx2(a_pIn, a_uiLen, a_pOut);
         l_pIn += l_uiDone;
         l_pOut += l_uiDone / 3 * 4;
         l_uiLeft -= l_uiDone;

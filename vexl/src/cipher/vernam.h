@@ -42,7 +42,7 @@ size_t vernamDecode(const unsigned char *a_pIn, size_t a_uiLen, unsigned char *a
 /// The implementations of `vernamEncode` and `vernamDecode`; all give identical results.
 enum class E_VernamPath : unsigned char {
     Portable,   ///< one group of 3 bytes / 4 symbols at a time, on every CPU
-    Avx2,       ///< decoding 32 symbols at a time (encoding stays portable)
+    Avx2,       ///< 32 symbols / 24 bytes at a time with nibble-table shuffles
     Avx512Vbmi, ///< 64 symbols / 48 bytes at a time with byte permutes (AVX-512 VBMI)
 };
 

@@ -461,7 +461,37 @@ CSerParser::E_Plain CSerParser::readPlainContainer(CFields &field) {
     return loadFieldInfo(false);
 }
 
-// fields = "{" member { "," member } "}"
+// Empty brackets: "{}", "[ ]", "{ // nothing yet\n}" hold no member at all (a missing value
+// needs a ",": "[,]" is two missing elements).
+// The common cases are decided inline by the callers: the closer right after the blanks, or no
+// comment. This is the rare rest, with comments before whatever comes.
+[[gnu::noinline]] bool CSerParser::closesEmptyAfterComments(CFields &container, char close) {
+    for (;;) {
+        const char *const l_pAt = m_cur.pos();
+        const tToken t = scanSerToken(m_cur);
+        if (t.eType != TT_comment) {
+            m_cur.setPos(l_pAt); // read again by the member loop
+            if (t.eType != (close == '}' ? TT_fieldsClose : TT_arrayClose))
+                return false;
+            m_cur.setPos(t.pEnd());
+            break;
+        }
+        if (m_bCollect)
+            addComment(t);
+    }
+    // Comments that waited for a member go ahead of the container, after its own.
+    if (m_bCollect && !m_rL.m_strComment.empty()) {
+        std::string l_strAhead = container.getCommentCopy(CP_Ahead);
+        if (container.hasComment(CP_Ahead))
+            l_strAhead += '\n';
+        l_strAhead += m_rL.m_strComment;
+        container.setComment(l_strAhead.data(), static_cast<unsigned int>(l_strAhead.size()), CP_Ahead);
+        m_rL.m_strComment.clear();
+    }
+    return true;
+}
+
+// fields = "{" [ member { "," member } ] "}"
 // member = { comment } [ "#" digits { comment } ] head value { comment }
 bool CSerParser::loadChildFields(const tToken &open) {
     CFields &fields = top();
@@ -471,6 +501,13 @@ bool CSerParser::loadChildFields(const tToken &open) {
     // (there the first element is added before the comment is read).
     if (m_rL.m_pLastCommentField != nullptr)
         m_rL.m_pLastCommentField = &fields;
+    m_cur.skipBlanks();
+    if (m_cur.peek() == '}') {
+        m_cur.advance();
+        return true;
+    }
+    if (m_cur.peek() == '/' && closesEmptyAfterComments(fields, '}'))
+        return true;
     const CLevelGuard level(m_uiLevel, m_vecMembers);
     for (;;) {
         tToken first;
@@ -518,13 +555,24 @@ bool CSerParser::loadChildFields(const tToken &open) {
     }
 }
 
-// array = "[" value { { comment } "," value } { comment } "]"
+// array = "[" [ value { { comment } "," value } ] { comment } "]"
 bool CSerParser::loadArray(const tToken &open) {
     CFields &array = top();
     CFieldsVector::setActualContainer(array, DT_array);
     array.setOffsetStart(offsetOf(open.pBegin));
-    const CLevelGuard level(m_uiLevel, m_vecMembers);
     m_cur.skipBlanks();
+    if (m_cur.peek() == ']') {
+        m_cur.advance();
+        return true;
+    }
+    if (m_cur.peek() == '/' && hasBit(LCBC_COMMENTS)) {
+        // A comment on the line of "[" belongs to the array (as the first element would make it).
+        if (m_rL.m_pLastCommentField != nullptr)
+            m_rL.m_pLastCommentField = &array;
+        if (closesEmptyAfterComments(array, ']'))
+            return true;
+    }
+    const CLevelGuard level(m_uiLevel, m_vecMembers);
     for (;;) {
         CFields *element = addMember(level.level(), array, nullptr, 0u, 0u);
         if (element == nullptr) {

@@ -73,6 +73,11 @@ private:
     bool readIdPrefix(tToken &t, uint32_t &id);
     bool loadChildFields(const tToken &open);
     bool loadArray(const tToken &open);
+    /// After "{" or "[" and blanks, at a "/": true, with the cursor after `close`, when only
+    /// comment tokens and blanks stand before it; the comments are placed as usual, and those
+    /// that would go ahead of a first member go ahead of `container` instead. Otherwise false,
+    /// with the cursor after the comments read (their placement is pending as before).
+    bool closesEmptyAfterComments(CFields &container, char close);
 
     /// Adds a member (an element when `owner` is an array) to the container being read at
     /// nesting `level`, with the rules of `CFields::child_AddPtr`; null when refused.

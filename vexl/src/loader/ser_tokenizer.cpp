@@ -213,7 +213,8 @@ void CSerParser::addComment(const tToken &comment) {
     else
         pending = text.findLineEnd() != nullptr; // a block comment that spans lines
 
-    // CR LF and a lone CR become LF.
+    // CR LF and a lone CR become LF. A zero byte becomes a blank: the stored comment ends at its
+    // first zero byte, which would lose the rest of the comment (a block comment's "*/").
     m_strComment.clear();
     while (!text.atEnd()) {
         const int c = text.peek();
@@ -222,6 +223,8 @@ void CSerParser::addComment(const tToken &comment) {
             if (text.peek() == '\n')
                 text.advance();
             m_strComment.push_back('\n');
+        } else if (c == 0) {
+            m_strComment.push_back(' ');
         } else {
             m_strComment.push_back(static_cast<char>(c));
         }

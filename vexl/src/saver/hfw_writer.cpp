@@ -5,6 +5,9 @@
 
 #include <cstring>
 #include <ostream>
+#include <vector>
+
+#include "saver/comment_check.h"
 
 #include "saver/text_format.h"
 
@@ -26,13 +29,13 @@ constexpr unsigned char s_cnWrittenMask = 0x3E;
 CHfwWriter::CHfwWriter(CSaver4SER_HFW &saver)
     : m_rSaver(saver), m_tOut(saver.m_strOutput), m_strUnit(saver.m_uiIndentSize, ' '),
       m_rEnds(saver.m_vecValues), m_rScratch(saver.m_strScratch), m_rCollect(saver.m_bCollectValues),
-      m_uiLimit(saver.m_uiLineLimit), m_cpUnindentFn("vexl::CSaver4SER_HFW::unindent"), m_nUnindentLine(345) {
-}
+      m_uiLimit(saver.m_uiLineLimit), m_cpSavingFn("vexl::CSaver4SER_HFW::saving"),
+      m_cpUnindentFn("vexl::CSaver4SER_HFW::unindent"), m_nUnindentLine(345) {}
 
 CHfwWriter::CHfwWriter(CStreamSaver4SER_HFW &saver, std::ostream &out)
     : m_rSaver(saver), m_tOut(saver.m_strBlock), m_strUnit(saver.m_strIndentUnit), m_rEnds(saver.m_vecValues),
       m_rScratch(saver.m_strScratch), m_rCollect(saver.m_bCollectValues), m_uiLimit(saver.m_uiLineLimit),
-      m_pStream(&out), m_pSameLine(&saver.m_bSameLine),
+      m_pStream(&out), m_pSameLine(&saver.m_bSameLine), m_cpSavingFn("vexl::CStreamSaver4SER_HFW::saving"),
       m_cpUnindentFn("vexl::CStreamSaver4SER_HFW::unindent"), m_nUnindentLine(340) {}
 
 // MARK: - Document
@@ -53,6 +56,12 @@ void CHfwWriter::run(const CFields &root, unsigned char sis) {
     m_bOneLineArrays = m_rSaver.BC32_Check(SCBC_ONELINE_ARRAY);
     if (m_pSameLine != nullptr)
         *m_pSameLine = true; // the empty document counts as a line that holds only indentation
+    m_pRoot = &root;
+    m_bCommentFailed = false;
+    // The stream writer hands blocks to the stream as it goes: its comments are all checked
+    // before the first byte, so that a refused one leaves nothing written.
+    if (m_pStream != nullptr && m_bComments && !allCommentsWritable(root))
+        return;
 
     writeCommentBeforeValue(root);
     unsigned char l_ucFlags = 0;
@@ -61,6 +70,10 @@ void CHfwWriter::run(const CFields &root, unsigned char sis) {
     writeCommentAfterValueOnSameLine(root);
     if (m_rSaver.BC32_Check(SCBC_FINAL_LF))
         m_tOut.put('\n');
+    if (m_bCommentFailed) {
+        m_tOut.truncate(0); // no partial document
+        return;
+    }
     if (m_pStream != nullptr) {
         flush();
         *m_pSameLine = false;
@@ -128,6 +141,8 @@ void CHfwWriter::writeFields(const CFields &field) {
         writeCommentBeforeValue(*l_pMember);
         writeHead(*l_pMember, l_ucFlags, false);
         writeField(*l_pMember, l_ucFlags);
+        if (l_pBegin == l_pLast)
+            writeSoleNull(*l_pMember, l_ucFlags);
         if (l_pMember == l_pLast) {
             writeCommentAfterValueOnSameLine(*l_pMember);
             if ((l_ucFlags & s_cnWrittenMask) == 0)
@@ -181,6 +196,8 @@ void CHfwWriter::writeArray(const CFields &field) {
             const size_t l_uiBegin = m_tOut.size();
             unsigned char l_ucFlags = 0;
             writeField(l_pElems[i], l_ucFlags);
+            if (n == 1)
+                writeSoleNull(l_pElems[i], l_ucFlags);
             m_rEnds.push_back(uint32_t(m_tOut.size() - l_uiStart));
             l_ullWidth += m_tOut.size() - l_uiBegin;
             if (hasCommentForValue(l_pElems[i]) || l_ullWidth >= m_uiLimit) {
@@ -219,6 +236,8 @@ void CHfwWriter::writeArray(const CFields &field) {
             m_tOut.append(m_rScratch.data() + l_uiBegin, m_rEnds[i] - l_uiBegin);
         } else {
             writeField(e, l_ucFlags);
+            if (n == 1)
+                writeSoleNull(e, l_ucFlags);
         }
         if (i + 1 < n) {
             m_tOut.put(',');
@@ -232,6 +251,16 @@ void CHfwWriter::writeArray(const CFields &field) {
     unindent();
     writeIndent();
     m_tOut.put(']');
+}
+
+// A container's only child that would be written as nothing (a null without name, ID or
+// expression, with the null word off) is written as "null": brackets with nothing in them are
+// an empty container.
+void CHfwWriter::writeSoleNull(const CFields &child, unsigned char &flags) {
+    if (child.getDT() == DT_null && (flags & s_cnWrittenMask) == 0) {
+        m_tOut.append("null", 4);
+        flags |= WF_VALUE;
+    }
 }
 
 // MARK: - Primitives
@@ -315,6 +344,8 @@ bool CHfwWriter::hasCommentForValue(const CFields &field) noexcept {
 void CHfwWriter::writeCommentBeforeValue(const CFields &field) {
     if (!m_bComments || !field.isComment() || !field.hasComment(CP_Ahead))
         return;
+    if (!commentWritable(field, CP_Ahead))
+        return;
     writeIndent();
     const char *const l_pBegin = field.getCommentPtr(CP_Ahead);
     const char *const l_pEnd = l_pBegin + field.getCommentLen(CP_Ahead);
@@ -348,18 +379,53 @@ void CHfwWriter::writeCommentBeforeValue(const CFields &field) {
 void CHfwWriter::writeCommentAfterValueOnSameLine(const CFields &field) {
     if (!m_bComments || !field.isComment())
         return;
-    if (field.hasComment(CP_Behind)) {
+    if (field.hasComment(CP_Behind) && commentWritable(field, CP_Behind)) {
         const unsigned int n = field.getCommentLen(CP_Behind);
         m_tOut.put(' ');
         m_tOut.append(field.getCommentPtr(CP_Behind), n);
         if (n != 0 && field.getCommentPtr(CP_Behind)[n - 1] == ' ')
             m_tOut.put('\n');
     }
-    if (field.hasComment(CP_Tail)) {
+    if (field.hasComment(CP_Tail) && commentWritable(field, CP_Tail)) {
         m_tOut.put('\n');
         m_tOut.append(field.getCommentPtr(CP_Tail), field.getCommentLen(CP_Tail));
         m_tOut.put('\n');
     }
+}
+
+// A comment is written only when it reads back as the same comment (see commentProblem). The
+// first one that would not is reported with the path of its field, and the document is dropped.
+bool CHfwWriter::commentWritable(const CFields &field, E_CommentPosition position) {
+    const char *const l_cpWhy =
+        commentProblem(field.getCommentPtr(position), field.getCommentLen(position), position);
+    if (l_cpWhy == nullptr)
+        return true;
+    if (!m_bCommentFailed) {
+        m_bCommentFailed = true;
+        static const char *const s_acpWhere[] = {"ahead of", "behind", "at the tail of"};
+        std::string l_strPath = pathOf(*m_pRoot, field);
+        if (l_strPath.size() > 200) // the message has room for 511 characters
+            l_strPath.resize(200);
+        const std::string l_strWho = l_strPath.empty() ? std::string("the root") : "\"" + l_strPath + "\"";
+        m_rSaver.setUserError(-991, "[%s#%d] The comment %s %s would not read back: %s", m_cpSavingFn,
+                              __LINE__, s_acpWhere[position], l_strWho.c_str(), l_cpWhy);
+    }
+    return false;
+}
+
+bool CHfwWriter::allCommentsWritable(const CFields &root) {
+    std::vector<const CFields *> l_vecStack{&root};
+    while (!l_vecStack.empty()) {
+        const CFields &l_field = *l_vecStack.back();
+        l_vecStack.pop_back();
+        if (l_field.isComment())
+            for (E_CommentPosition l_ePos : {CP_Ahead, CP_Behind, CP_Tail})
+                if (l_field.hasComment(l_ePos) && !commentWritable(l_field, l_ePos))
+                    return false;
+        for (const CFields &l_child : l_field)
+            l_vecStack.push_back(&l_child);
+    }
+    return true;
 }
 
 // MARK: - Stream bookkeeping

@@ -29,6 +29,7 @@ private:
     void writeFields(const CFields &field);
     void writeArray(const CFields &field);
     void writeHead(const CFields &field, unsigned char &flags, bool root);
+    void writeSoleNull(const CFields &child, unsigned char &flags);
 
     // MARK: - Primitives
     void writeIndent();
@@ -38,6 +39,8 @@ private:
     void unindent();
     void writeCommentBeforeValue(const CFields &field);
     void writeCommentAfterValueOnSameLine(const CFields &field);
+    bool commentWritable(const CFields &field, E_CommentPosition position);
+    bool allCommentsWritable(const CFields &root);
     static bool hasCommentForValue(const CFields &field) noexcept;
 
     // MARK: - Stream bookkeeping
@@ -60,6 +63,9 @@ private:
     uint64_t m_ullSameLineAt = 0;      // stream writer: where that indentation ended
     uint64_t m_ullFlushed = 0;         // stream writer: bytes already handed to the stream
     char m_cFlushedLast = 0;           // stream writer: last byte handed to the stream
+    const CFields *m_pRoot = nullptr;  // the field being written
+    bool m_bCommentFailed = false;     // a comment would not read back: the output is dropped
+    const char *m_cpSavingFn;          // name of the saving call, for comment errors
     const char *m_cpUnindentFn;        // names of the indentation error
     int m_nUnindentLine;
     unsigned char m_ucSIS = 0;

@@ -84,6 +84,7 @@ void CSaver4SER_PKT::writeField(detail::COutBuf &out, const CFields &field) {
     if (l_eType == DT_array || l_eType == DT_fields) {
         const bool l_bFields = l_eType == DT_fields;
         out.put(l_bFields ? '{' : '[');
+        const size_t l_uiInside = out.size();
         const CFields *const l_pBegin = field.begin();
         const CFields *const l_pEnd = field.end();
         detail::prefetchNodes(l_pBegin, l_pEnd);
@@ -97,6 +98,10 @@ void CSaver4SER_PKT::writeField(detail::COutBuf &out, const CFields &field) {
             else
                 writeField(out, *c);
         }
+        // An only child written as nothing (a null without name, ID or expression, with the null
+        // word off) is written as "null": brackets with nothing in them are an empty container.
+        if (l_pEnd - l_pBegin == 1 && l_pBegin->getDT() == DT_null && out.size() == l_uiInside)
+            out.append("null", 4);
         out.put(l_bFields ? '}' : ']');
         return;
     }
