@@ -127,7 +127,7 @@ def draw(title, rows, machine):
            f'{html.escape(title)}</text>',
            f'<text x="{width / 2}" y="40" text-anchor="middle" fill="#555">'
            'peer time / vexl time (log scale): right of 1, vexl is faster</text>']
-    for tick in (0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1, 2, 5, 10, 20, 50, 100, 200, 500, 1000, 2000):
+    for tick in (0.001, 0.002, 0.005, 0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1, 2, 5, 10, 20, 50, 100, 200, 500, 1000, 2000):
         if lo <= tick <= hi:
             gx = x(tick)
             out.append(f'<line x1="{gx:.1f}" y1="{top - 4}" x2="{gx:.1f}" y2="{bottom}" stroke="#ddd"/>')
@@ -143,7 +143,7 @@ def draw(title, rows, machine):
         out.append(f'<rect x="{min(one, end):.1f}" y="{y}" width="{max(abs(end - one), 1):.1f}" '
                    f'height="{bar_h}" fill="{colour}"/>')
         tx, anchor = (end + 4, "start") if ratio >= 1 else (end - 4, "end")
-        out.append(f'<text x="{tx:.1f}" y="{y + bar_h - 5}" text-anchor="{anchor}">{ratio:.2f}×</text>')
+        out.append(f'<text x="{tx:.1f}" y="{y + bar_h - 5}" text-anchor="{anchor}">{ratio:.3g}×</text>')
     out.append(f'<line x1="{one:.1f}" y1="{top - 4}" x2="{one:.1f}" y2="{bottom}" stroke="#000"/>')
     out.append(f'<text x="{width / 2}" y="{height - 12}" text-anchor="middle" fill="#555" '
                f'font-size="11">{html.escape(machine)}</text>')
@@ -155,11 +155,14 @@ def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     ap.add_argument("--out", default="docs/perf", help="folder of the SVG files")
     ap.add_argument("--page", default="docs/performance.md", help="page whose figures table is rewritten")
+    ap.add_argument("--code", default="", help="what was measured, e.g. the commit the benchmarks were built from")
     ap.add_argument("results", nargs="+")
     args = ap.parse_args()
 
     best, context = load_results(args.results)
     machine = machine_text(context)
+    if args.code:
+        machine += " · " + args.code
     os.makedirs(args.out, exist_ok=True)
     table = ["| Chart | Case | Peer | vexl | Peer | Ratio |", "|---|---|---|---:|---:|---:|"]
     for fname, title, defs in chart_definitions():
@@ -172,7 +175,7 @@ def main():
             ratio = best[peer_bench] / best[mine]
             rows.append((label, peer, ratio))
             table.append(f"| {title} | {label} | {peer} | {fmt_time(best[mine])} | "
-                         f"{fmt_time(best[peer_bench])} | {ratio:.2f} |")
+                         f"{fmt_time(best[peer_bench])} | {ratio:.3g} |")
         if not rows:
             continue
         with open(os.path.join(args.out, fname + ".svg"), "w", encoding="utf-8") as f:
