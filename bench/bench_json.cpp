@@ -11,6 +11,12 @@
 // vexl/rapidjson for both, from the fastest run of each benchmark (use
 // --benchmark_repetitions=N): once by wall time and once by the process's CPU time, which is the
 // steadier figure on a machine busy with other work.
+//
+// For instruction counts, `--profile=OP/DOC[/N]` (OP import, nlohmann-import, export or
+// rapidjson-export; N runs, 3 by default) runs only that operation, each run through an
+// out-of-line `profiled*` function:
+//   valgrind --tool=callgrind --toggle-collect='*profiled*' bench_json --profile=export/citm_catalog
+// and the total divided by N is the cost of one run.
 
 #include <benchmark/benchmark.h>
 
@@ -118,6 +124,64 @@ void BM_exportRapidjson(benchmark::State &state, const char *name) {
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(json.size()));
 }
 
+// MARK: - Profile mode
+
+[[gnu::noinline]] bool profiledImport(const std::string &json) {
+    vexl::CFields root;
+    return vexl::json::fromJSON(json, root);
+}
+[[gnu::noinline]] bool profiledNlohmannImport(const std::string &json) {
+    nlohmann::json j = nlohmann::json::parse(json);
+    return j.is_object();
+}
+[[gnu::noinline]] size_t profiledExport(const vexl::CFields &tree) {
+    std::string out;
+    return vexl::json::toJSON(tree, out) ? out.size() : 0;
+}
+[[gnu::noinline]] size_t profiledRapidjsonExport(const rapidjson::Document &d) {
+    rapidjson::StringBuffer buffer;
+    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+    d.Accept(writer);
+    return buffer.GetSize();
+}
+
+int profile(const std::string &spec) {
+    const size_t slash = spec.find('/');
+    if (slash == std::string::npos) {
+        std::fprintf(stderr, "--profile=OP/DOC[/N]\n");
+        return 2;
+    }
+    const std::string op = spec.substr(0, slash);
+    std::string doc = spec.substr(slash + 1);
+    int runs = 3;
+    if (const size_t n = doc.find('/'); n != std::string::npos) {
+        runs = std::atoi(doc.c_str() + n + 1);
+        doc.resize(n);
+    }
+    const std::string &json = input(doc);
+    vexl::CFields tree;
+    rapidjson::Document d;
+    if (!vexl::json::fromJSON(json, tree))
+        return 1;
+    d.Parse(json.c_str(), json.size());
+    for (int i = 0; i < runs; ++i) {
+        if (op == "import") {
+            if (!profiledImport(json))
+                return 1;
+        } else if (op == "nlohmann-import") {
+            benchmark::DoNotOptimize(profiledNlohmannImport(json));
+        } else if (op == "export") {
+            benchmark::DoNotOptimize(profiledExport(tree));
+        } else if (op == "rapidjson-export") {
+            benchmark::DoNotOptimize(profiledRapidjsonExport(d));
+        } else {
+            std::fprintf(stderr, "unknown operation %s\n", op.c_str());
+            return 2;
+        }
+    }
+    return 0;
+}
+
 // Keeps the fastest time per benchmark (over repetitions) for the summary.
 class CSummaryReporter : public benchmark::ConsoleReporter {
 public:
@@ -151,6 +215,9 @@ private:
 } // namespace
 
 int main(int argc, char **argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]).rfind("--profile=", 0) == 0)
+            return profile(argv[i] + 10);
     struct tPeer {
         const char *szName;
         void (*fn)(benchmark::State &, const char *);

@@ -49,7 +49,7 @@ int runCheck(int argc, char **argv) {
             l_nStatus = EXIT_INVALID;
             continue;
         }
-        CFields l_tRoot;
+        CFields &l_tRoot = documentTree();
         std::vector<tProblem> l_vecProblems;
         if (loadDocument(l_strData, l_tRoot, l_strPassword, l_vecProblems)) {
             if (!l_bQuiet)

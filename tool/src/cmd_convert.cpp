@@ -62,7 +62,7 @@ int runConvert(int argc, char **argv) {
         return EXIT_INVALID;
     }
 
-    CFields l_tRoot;
+    CFields &l_tRoot = documentTree();
     if (!readAny(l_strIn, l_strFrom == "json", l_strPassword, l_tRoot))
         return EXIT_INVALID;
 

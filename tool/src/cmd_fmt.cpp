@@ -76,7 +76,7 @@ int runFmt(int argc, char **argv) {
             l_nStatus = EXIT_INVALID;
             continue;
         }
-        CFields l_tRoot;
+        CFields &l_tRoot = documentTree();
         std::vector<tProblem> l_vecProblems;
         if (!loadDocument(l_strData, l_tRoot, l_strPassword, l_vecProblems)) {
             printProblems(l_strPath, l_strData, l_vecProblems);

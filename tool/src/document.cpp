@@ -24,7 +24,18 @@ std::string plainMessage(std::string a_strMessage) {
     return a_strMessage;
 }
 
+// The tree of `documentTree`: a plain pointer, so that nothing destroys it at exit (and leak
+// checkers still see it reachable).
+CFields *g_pDocumentTree = nullptr;
+
 } // namespace
+
+CFields &documentTree() {
+    delete g_pDocumentTree;
+    g_pDocumentTree = nullptr;
+    g_pDocumentTree = new CFields;
+    return *g_pDocumentTree;
+}
 
 bool isBinaryDocument(std::string_view data) {
     return data.size() >= 4 && data.substr(0, 4) == "VEXF";

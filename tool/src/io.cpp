@@ -40,6 +40,31 @@ bool readAll(int a_nFd, std::string &a_strOut, std::string &a_strError) {
     }
 }
 
+// Reads a regular file of `a_uiSize` bytes (as fstat saw it) straight into `a_strOut`, then
+// whatever was added to it since.
+bool readSized(int a_nFd, size_t a_uiSize, std::string &a_strOut, std::string &a_strError) {
+    a_strOut.resize(a_uiSize);
+    size_t l_uiDone = 0;
+    while (l_uiDone < a_uiSize) {
+        const ssize_t l_n = ::read(a_nFd, a_strOut.data() + l_uiDone, a_uiSize - l_uiDone);
+        if (l_n == 0)
+            break;
+        if (l_n < 0) {
+            if (errno == EINTR)
+                continue;
+            a_strError = "cannot read: " + systemError(errno);
+            return false;
+        }
+        l_uiDone += size_t(l_n);
+    }
+    if (l_uiDone < a_uiSize) {
+        // The file became shorter while it was read.
+        a_strOut.resize(l_uiDone);
+        return true;
+    }
+    return readAll(a_nFd, a_strOut, a_strError);
+}
+
 bool writeAll(int a_nFd, std::string_view a_strData) {
     while (!a_strData.empty()) {
         const ssize_t l_n = ::write(a_nFd, a_strData.data(), a_strData.size());
@@ -84,9 +109,8 @@ bool readInput(const std::string &path, std::string &out, std::string &error) {
                 " bytes is larger than the limit of " + std::to_string(kMaxInputBytes) + " bytes";
         l_bOk = false;
     } else {
-        if (S_ISREG(l_tStat.st_mode))
-            out.reserve(size_t(l_tStat.st_size));
-        l_bOk = readAll(l_nFd, out, error);
+        l_bOk = S_ISREG(l_tStat.st_mode) ? readSized(l_nFd, size_t(l_tStat.st_size), out, error)
+                                         : readAll(l_nFd, out, error);
     }
     ::close(l_nFd);
     return l_bOk;

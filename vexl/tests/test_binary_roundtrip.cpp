@@ -140,6 +140,29 @@ TEST(BinaryRoundTrip, EmptyStringsStayEmptyCodeLists) {
     EXPECT_TRUE(back == fromText);
 }
 
+TEST(BinaryRoundTrip, IDsLoadedBelowANodeOfALargeTreeAreFound) {
+    // The root being loaded is a member of a large record whose ID lookups are cached: the IDs
+    // the document gives must be found there afterwards, and in the loaded tree itself.
+    CFields doc;
+    CFields &list = doc.addChildRef("list");
+    for (unsigned i = 0; i < 40; ++i)
+        list.addChildRef("").setID(1000 + i);
+    doc.addChildRef("leaf", 77) = 1u;
+    const std::string bytes = save(doc);
+
+    CFields outer;
+    for (unsigned i = 0; i < 40; ++i)
+        outer.addChildRef(("m" + std::to_string(i)).c_str(), i + 1) = i;
+    CFields &target = outer["m5"];
+    EXPECT_EQ(outer.findID(1017), nullptr); // builds the cache without the ID
+    ASSERT_TRUE(load(bytes, target).ok);
+    const CFields *found = outer.findID(1017);
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found, &target["list"][17]);
+    EXPECT_EQ(target.findID(77), &target["leaf"]);
+    EXPECT_TRUE(target == doc);
+}
+
 TEST(BinaryRoundTrip, ReloadingReplacesTheRoot) {
     CFields back;
     back.addChildRef("stale") = 1;
