@@ -2,6 +2,10 @@
 // bytes and numbers, fixed, variable and dynamic lengths, nested containers and keywords
 // (size pairs, fix and valid values, a date, an external keyword).
 //
+// The same layout without its keywords runs through the compiled layout the tree keeps, and a
+// copy through the recursive walk: results and stored values must agree, on the packet and on
+// the packet made again from what was received.
+//
 // The first input byte chooses the options (store or measure, which checks run); the rest is the
 // packet. Every entry point must stay inside the data: results are counts, never reads beyond
 // it. An external hook checks that the inner arguments it is handed describe the data exactly.
@@ -12,6 +16,7 @@
 #include <cstring>
 #include <string>
 
+#include "packet/packet_plan.h"
 #include "vexl/fields.h"
 
 using namespace vexl;
@@ -110,6 +115,40 @@ const CFields &layout() {
     return s_tLayout;
 }
 
+void dropKeywords(CFields &a_tNode) {
+    for (CFields &l_tChild : a_tNode) {
+        tPacketExpInfo l_tExp = l_tChild.pkt_GetExp();
+        l_tExp.setSKI(0);
+        l_tExp.setSkiKind(0);
+        l_tExp.setSkiOption(0);
+        l_tChild.pkt_SetExp(l_tExp);
+        dropKeywords(l_tChild);
+    }
+}
+
+const CFields &plainLayout() {
+    static const CFields s_tLayout = [] {
+        CFields l_tRoot = buildLayout();
+        dropKeywords(l_tRoot);
+        return l_tRoot;
+    }();
+    return s_tLayout;
+}
+
+// The compiled layout of `a_tLayout` against the walk over `a_tWalked` (equal trees).
+void compareWithWalk(CFields &a_tLayout, CFields &a_tWalked, const char *a_cpData, unsigned a_uiSize,
+                     bool a_bStore) {
+    using detail::CPacketPlan;
+    if (a_tLayout.pkt_Parse4Children(a_cpData, a_uiSize, a_bStore) !=
+        CPacketPlan::referenceParse(a_tWalked, a_cpData, a_uiSize, a_bStore))
+        std::abort();
+    const std::string l_strMade = a_tLayout.pkt_Make4Children(false);
+    if (l_strMade != CPacketPlan::referenceMake(a_tWalked, false))
+        std::abort();
+    if (a_tLayout.pkt_Len4Children(false).uWord != detail::referenceLen4Children(a_tWalked, false).uWord)
+        std::abort();
+}
+
 void visitLeaves(CFields &a_tNode, const char *a_cpData, unsigned a_uiSize) {
     for (CFields &l_tChild : a_tNode) {
         if (l_tChild.isField() || l_tChild.isArray()) {
@@ -154,5 +193,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *a_pData, size_t a_uiSize) {
     if (l_ucOptions & 16u)
         l_tTree.pkt_Parse4Children(nullptr, l_uiSize, l_bStore);
     l_tTree.pkt_Len4Children((l_ucOptions & 32u) != 0);
+
+    CFields l_tLayout(plainLayout());
+    CFields l_tWalked(plainLayout());
+    compareWithWalk(l_tLayout, l_tWalked, l_cpPacket, l_uiSize, l_bStore);
+    const std::string l_strMade = l_tLayout.pkt_Make4Children(false);
+    compareWithWalk(l_tLayout, l_tWalked, l_strMade.data(), unsigned(l_strMade.size()), true);
     return 0;
 }

@@ -93,6 +93,21 @@ check)
     printf 'VEXF\x01\x02' >short.vexb
     run check_short_binary 1 check short.vexb
     STDIN=bad.vexl run check_stdin 1 check -
+    # A file the system gives a size of 0 for but that has content (as under /proc) is read to
+    # its end, not taken for an empty document.
+    "$tool" check /proc/self/cmdline >/dev/null 2>"$work/.err"
+    grep -q 'empty document' "$work/.err" && fail "a /proc file was read as empty"
+    grep -q '^/proc/self/cmdline:1:1: error:' "$work/.err" || fail "no diagnostic for a /proc file"
+    # A document of many reads' size is read whole: valid, and the same after a round trip
+    # through the binary form.
+    { printf '{ "items" = ['; seq -s, 1 100000 | tr -d '\n'; printf '] }\n'; } >big.vexl
+    status_of check_big 0 check -q big.vexl
+    "$tool" convert big.vexl big.vexb && "$tool" convert big.vexb big_back.vexl &&
+        "$tool" fmt big.vexl | cmp -s - big_back.vexl || fail "a large document changed on a round trip"
+    # Several documents in one run: each is loaded into a tree of its own.
+    "$tool" fmt small.vexl config.vexl >two.txt
+    { "$tool" fmt small.vexl && "$tool" fmt config.vexl; } | cmp -s - two.txt ||
+        fail "fmt of two documents differs from fmt of each"
     run check_no_file 2 check
     # Encrypted documents: the password from a file or the environment, never the command line.
     printf 'secret\n' >pw.txt

@@ -93,6 +93,9 @@ enum E_DuplicationPolicy : int32_t {
 
 class CFields;
 class CFieldsVector; // the children sequence; internal to the library
+namespace detail {
+class CPacketPlan; // the compiled packet layout of a container; internal to the library
+}
 
 /// The types `CFields::get`, `CFields::tryGet` and `CFields::value_or` convert to: `bool`, every
 /// integer type, `float`, `double` and `std::string`.
@@ -123,6 +126,7 @@ struct tChildrenHead {
     void *pNameIndex;   ///< lookup index of large records (internal)
     void *pIdCache;     ///< subtree ID cache of large records (internal)
     void *pReserved;    ///< where the block came from (internal)
+    void *pPlan;        ///< compiled packet layout of the leaves below (internal; never copied)
 };
 static_assert(sizeof(tChildrenHead) % 8 == 0);
 
@@ -1016,8 +1020,42 @@ public:
     /// Sets the user pointer of every leaf with this keyword; results as `pkt_SetValue4SKI`.
     int pkt_SetOSA4SKI(unsigned char kind, unsigned short index, const void *arg, CFields *node = nullptr);
 
+    // MARK: - Packet engine: making into the caller's memory, compiled layouts
+    //
+    // A container that makes, parses, measures or checks packets keeps a compiled layout of the
+    // leaves below it (their order, expressions and packet positions) and checks it against the
+    // tree on every call, so any change to the tree (a packet expression, a child added, removed
+    // or moved) is seen at once; the results are exactly those of a walk over the tree. Copies of
+    // a tree start without a layout.
+
+    /// Makes the packet of all leaves under `node` (this node when null) into `buffer`: the same
+    /// bytes `pkt_Make4Children(keywords, node)` returns.
+    /// \param buffer where the packet goes; may be null when `capacity` is 0
+    /// \param capacity bytes available at `buffer`
+    /// \param keywords whether supporting keywords run (as for `pkt_Make4Children`)
+    /// \param node the subtree to make; this node when null
+    /// \return the packet's length. When it is above `capacity`, nothing is written to `buffer`
+    /// and the needed length is returned (keyword steps, which may set values, have run as for
+    /// any make): call again with a buffer of at least that length. Keyword steps raise
+    /// `CLogicError` as `pkt_Make4Children` does.
+    /// Without keyword steps no heap memory is allocated once the tree's layout is compiled.
+    size_t pkt_Make4ChildrenTo(char *buffer, size_t capacity, bool keywords, CFields *node = nullptr);
+    /// Appends the packet of all leaves under `node` (this node when null) to `out`: the same
+    /// bytes `pkt_Make4Children(keywords, node)` returns.
+    /// \param out the string the packet is appended to; its earlier content stays
+    /// \param keywords whether supporting keywords run
+    /// \param node the subtree to make; this node when null
+    /// \return the number of bytes appended. Reusing one string keeps its capacity, so without
+    /// keyword steps nothing is allocated per packet once it is large enough. On an exception
+    /// (a keyword step's `CLogicError`, `std::bad_alloc`) `out` keeps its earlier content.
+    size_t pkt_Append4Children(std::string &out, bool keywords, CFields *node = nullptr);
+    /// Releases the compiled packet layout kept with this container (it is compiled again on
+    /// the next packet call). Never needed for correctness; nothing happens for other nodes.
+    void pkt_ReleaseLayout() noexcept;
+
 private:
     friend class CFieldsVector;
+    friend class detail::CPacketPlan;
 
     // Packet engine internals (defined with the engine; unused ones may stay undefined).
     void pkt_make4OneSelf(std::string &packet, tMemoVector &memo, bool keywords);

@@ -6,6 +6,7 @@
 
 #include "internal_keywords.h"
 #include "packet_bytes.h"
+#include "packet_plan.h"
 #include "vexl/fields.h"
 
 namespace vexl {
@@ -63,8 +64,15 @@ bool CFields::pkt_Check4OneSelf(bool valid) {
 }
 
 bool CFields::pkt_Check4Children(bool valid, CFields *node) {
+    CFields &l_tNode = node != nullptr ? *node : *this;
+    if (l_tNode.getChildCount() == 0)
+        return l_tNode.pkt_Check4OneSelf(valid);
+    return detail::CPacketPlan::of(l_tNode).check(valid);
+}
+
+bool detail::referenceCheck4Children(CFields &node, bool valid) {
     auto l_fVisit = [valid](CFields &a_tLeaf) { return a_tLeaf.pkt_Check4OneSelf(valid); };
-    return visitNodeOrLeaves(node != nullptr ? *node : *this, l_fVisit);
+    return visitNodeOrLeaves(node, l_fVisit);
 }
 
 // MARK: - Detailed check (Public)

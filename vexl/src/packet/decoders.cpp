@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "packet_bytes.h"
+#include "tree/slot_ops.h"
 #include "vexl/fields.h"
 #include "vexl/utilities.h"
 
@@ -19,24 +20,12 @@ namespace {
 
 using detail::clampResult;
 
-// The actual slot's bits (type in bits 0-2, bit 3 set when the code list is the node's own heap
-// block of a 32-bit count, the bytes and a zero byte) for an owned code list.
-constexpr uint8_t kOwnedCodeList = DT_codelist | 0x08u;
-
-// Stores `a_uiLength` received bytes into an actual slot that already holds an owned code list
-// of exactly that length, without a new heap block: a packet parsed again and again into the
-// same layout then costs no allocation per field. Returns false when the slot is anything else.
-bool overwriteOwnedCodes(uMultiValue &a_uValue, uint8_t a_ucActBits, const char *a_cpBytes,
-                         uint32_t a_uiLength) noexcept {
-    if (a_ucActBits != kOwnedCodeList || a_uValue.m_cpValue == nullptr)
-        return false;
-    uint32_t l_uiCount;
-    std::memcpy(&l_uiCount, a_uValue.m_cpValue, sizeof(l_uiCount));
-    if (l_uiCount != a_uiLength)
-        return false;
-    // The block is this node's own heap copy; memmove because the data may be that copy.
-    std::memmove(const_cast<char *>(a_uValue.m_cpValue) + 4, a_cpBytes, a_uiLength);
-    return true;
+// Stores received bytes as the field's code list, in the field's own block when it has room:
+// a packet parsed again and again into the same layout then costs no allocation per field.
+bool storeReceivedCodes(CFields &a_tField, uMultiValue &a_uValue, uint8_t a_ucActBits, const char *a_cpBytes,
+                        uint32_t a_uiLength) {
+    return slot::reuseCodes(a_uValue, a_ucActBits, a_cpBytes, a_uiLength) ||
+           a_tField.setValue(a_cpBytes, a_uiLength);
 }
 
 // Stores the number of an all-digit text the way the general number reader does (DT_sint up to
@@ -53,6 +42,28 @@ void storeDigitsValue(CFields &a_tField, uMultiValue &a_uValue, uint8_t a_ucActB
         else
             a_tField.setValue(static_cast<unsigned long long>(a_uNumber));
     }
+}
+
+// Stores the number of a received text: all digits, or "-" and up to 18 digits, straight into
+// the slot; anything else through the general number reader. The results are those of the
+// general reader (DT_sint for negative numbers). False when the text does not convert.
+bool storeNumberText(CFields &a_tField, uMultiValue &a_uValue, uint8_t a_ucActBits, const char *a_cpText,
+                     uint32_t a_uiLength) {
+    uint64_t l_uNumber = 0;
+    if (detail::readPlainDigits(a_cpText, a_uiLength, l_uNumber)) {
+        storeDigitsValue(a_tField, a_uValue, a_ucActBits, l_uNumber);
+        return true;
+    }
+    if (a_uiLength >= 2 && a_uiLength <= 19 && a_cpText[0] == '-' &&
+        detail::readPlainDigits(a_cpText + 1, a_uiLength - 1, l_uNumber)) {
+        const long long l_nValue = -static_cast<long long>(l_uNumber);
+        if (a_ucActBits == DT_sint)
+            a_uValue.m_llValue = l_nValue;
+        else
+            a_tField.setValue(l_nValue);
+        return true;
+    }
+    return atonInField(a_cpText, a_uiLength, a_tField);
 }
 
 // Result of a variable-length field once its prefix gave the whole length T: nothing is
@@ -119,7 +130,7 @@ int CFields::pkt_parseToACF(const char *field, unsigned int remain, bool store) 
         return l_nResult;
     if (l_uiLength > MAX_CODELIST_LENGTH)
         return -1;
-    if (!overwriteOwnedCodes(m_uActValue, actBits(), field, l_uiLength) && !setValue(field, l_uiLength))
+    if (!storeReceivedCodes(*this, m_uActValue, actBits(), field, l_uiLength))
         return -1;
     return l_nResult;
 }
@@ -133,12 +144,7 @@ int CFields::pkt_parseToANF(const char *field, unsigned int remain, bool store) 
     const int l_nResult = clampResult(int64_t(remain) - int64_t(l_uiLength));
     if (l_nResult < 0 || !store)
         return l_nResult;
-    uint64_t l_uNumber = 0;
-    if (detail::readPlainDigits(field, l_uiLength, l_uNumber)) {
-        storeDigitsValue(*this, m_uActValue, actBits(), l_uNumber);
-        return l_nResult;
-    }
-    return atonInField(field, l_uiLength, *this) ? l_nResult : -1;
+    return storeNumberText(*this, m_uActValue, actBits(), field, l_uiLength) ? l_nResult : -1;
 }
 
 int CFields::pkt_parseToBNF(const char *field, unsigned int remain, bool store) {
@@ -167,8 +173,7 @@ int CFields::pkt_parseToACV(const char *field, unsigned int remain, bool store) 
     const uint32_t l_uiContent = uint32_t(l_nWhole) - l_uiWidth;
     if (l_uiContent > MAX_CODELIST_LENGTH)
         return -1;
-    if (!overwriteOwnedCodes(m_uActValue, actBits(), field + l_uiWidth, l_uiContent) &&
-        !setValue(field + l_uiWidth, l_uiContent))
+    if (!storeReceivedCodes(*this, m_uActValue, actBits(), field + l_uiWidth, l_uiContent))
         return -1;
     m_tPEI.setLength(uint32_t(l_nWhole));
     return l_nResult;
@@ -183,10 +188,7 @@ int CFields::pkt_parseToANV(const char *field, unsigned int remain, bool store) 
     if (!store)
         return l_nResult;
     const uint32_t l_uiContent = uint32_t(l_nWhole) - l_uiWidth;
-    uint64_t l_uNumber = 0;
-    if (detail::readPlainDigits(field + l_uiWidth, l_uiContent, l_uNumber))
-        storeDigitsValue(*this, m_uActValue, actBits(), l_uNumber);
-    else if (!atonInField(field + l_uiWidth, l_uiContent, *this))
+    if (!storeNumberText(*this, m_uActValue, actBits(), field + l_uiWidth, l_uiContent))
         return -1;
     m_tPEI.setLength(uint32_t(l_nWhole));
     return l_nResult;
@@ -203,8 +205,7 @@ int CFields::pkt_parseToBCV(const char *field, unsigned int remain, bool store) 
     const uint32_t l_uiContent = uint32_t(l_nWhole) - l_uiWidth;
     if (l_uiContent > MAX_CODELIST_LENGTH)
         return -1;
-    if (!overwriteOwnedCodes(m_uActValue, actBits(), field + l_uiWidth, l_uiContent) &&
-        !setValue(field + l_uiWidth, l_uiContent))
+    if (!storeReceivedCodes(*this, m_uActValue, actBits(), field + l_uiWidth, l_uiContent))
         return -1;
     m_tPEI.setLength(uint32_t(l_nWhole));
     return l_nResult;

@@ -1,7 +1,8 @@
 #pragma once
-// The four packet encoders, appending a field's bytes to a packet under construction. The make
-// walk appends straight into the packet; the private `pkt_makeTo...` members wrap the same
-// functions to return a field's bytes on their own.
+// The four packet encoders, appending a field's bytes to a packet under construction, and the
+// fixed-length encoders writing into a packet whose size is known. The make walk appends
+// straight into the packet; the private `pkt_makeTo...` members wrap the same functions to
+// return a field's bytes on their own; compiled layouts write fixed fields in place.
 
 #include <cstdint>
 #include <string>
@@ -29,5 +30,13 @@ void appendBinaryFixed(std::string &a_strOut, const CFields &a_tField, uint32_t 
 /// content length, then the content (numbers always 8 bytes).
 void appendBinaryVariable(std::string &a_strOut, const CFields &a_tField, uint32_t a_uiWidth,
                           int a_nCalibration);
+
+/// Writes at `a_p` exactly the `a_uiLength` bytes (at most 0x7FFFFFFF) `appendAsciiFixed`
+/// appends for the field: the form of the fixed encoders for a packet whose size is known.
+void writeAsciiFixed(char *a_p, const CFields &a_tField, uint32_t a_uiLength);
+
+/// Writes at `a_p` exactly the `a_uiLength` bytes (at most 0x7FFFFFFF) `appendBinaryFixed`
+/// appends for the field.
+void writeBinaryFixed(char *a_p, const CFields &a_tField, uint32_t a_uiLength);
 
 } // namespace vexl::detail

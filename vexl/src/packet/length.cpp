@@ -5,6 +5,7 @@
 #include <string>
 
 #include "packet_bytes.h"
+#include "packet_plan.h"
 #include "vexl/fields.h"
 #include "vexl/utilities.h"
 
@@ -61,9 +62,15 @@ uPacketLengthExpression CFields::pkt_Len4Children(bool keywords, const CFields *
     const CFields &l_tNode = node != nullptr ? *node : *this;
     if (l_tNode.getChildCount() == 0)
         return l_tNode.pkt_Len4OneSelf(keywords);
+    return detail::CPacketPlan::of(l_tNode).length(keywords);
+}
+
+uPacketLengthExpression detail::referenceLen4Children(const CFields &node, bool keywords) {
+    if (node.getChildCount() == 0)
+        return node.pkt_Len4OneSelf(keywords);
     uint64_t l_uSum = 0;
     bool l_bVariable = false;
-    sumLengths(l_tNode, keywords, l_uSum, l_bVariable);
+    sumLengths(node, keywords, l_uSum, l_bVariable);
     uPacketLengthExpression l_uResult{};
     l_uResult.set(l_uSum, l_bVariable);
     return l_uResult;

@@ -1,9 +1,12 @@
 // Making packets: the walk over the leaves of a tree, the one-field steps (skip rules, keyword
 // step, encoder choice) and the private per-encoder members.
 
+#include <cstring>
 #include <string>
 
 #include "encoders.h"
+#include "packet_plan.h"
+#include "tree/fields_vector.h"
 #include "vexl/fields.h"
 
 namespace vexl {
@@ -28,15 +31,64 @@ std::string CFields::pkt_Make4OneSelf(bool keywords) {
 std::string CFields::pkt_Make4Children(bool keywords, CFields *node) {
     CFields &l_tNode = node != nullptr ? *node : *this;
     std::string l_strPacket;
-    tMemoVector l_vecMemo;
     if (l_tNode.getChildCount() == 0) {
+        tMemoVector l_vecMemo;
         l_tNode.pkt_make4OneSelf(l_strPacket, l_vecMemo, keywords);
         return l_strPacket;
     }
-    // One walk to size the packet saves the string's repeated growth on the second.
-    l_strPacket.reserve(pkt_Len4Children(false, &l_tNode).uLength());
-    pkt_make4Children(l_strPacket, l_vecMemo, keywords, &l_tNode);
+    const detail::CPacketPlan &l_tPlan = detail::CPacketPlan::of(l_tNode);
+    if (keywords && l_tPlan.hasKeywords()) {
+        // Keyword steps see the packet built so far and may change the tree: the walk.
+        tMemoVector l_vecMemo;
+        l_strPacket.reserve(l_tPlan.length(false).uLength());
+        pkt_make4Children(l_strPacket, l_vecMemo, keywords, &l_tNode);
+        return l_strPacket;
+    }
+    l_tPlan.append(l_strPacket);
     return l_strPacket;
+}
+
+size_t CFields::pkt_Make4ChildrenTo(char *buffer, size_t capacity, bool keywords, CFields *node) {
+    CFields &l_tNode = node != nullptr ? *node : *this;
+    if (buffer == nullptr)
+        capacity = 0;
+    if (l_tNode.getChildCount() != 0) {
+        const detail::CPacketPlan &l_tPlan = detail::CPacketPlan::of(l_tNode);
+        if (!keywords || !l_tPlan.hasKeywords())
+            return l_tPlan.makeTo(buffer, capacity);
+    }
+    const std::string l_strPacket = pkt_Make4Children(keywords, &l_tNode);
+    if (l_strPacket.size() <= capacity && !l_strPacket.empty())
+        std::memcpy(buffer, l_strPacket.data(), l_strPacket.size());
+    return l_strPacket.size();
+}
+
+size_t CFields::pkt_Append4Children(std::string &out, bool keywords, CFields *node) {
+    CFields &l_tNode = node != nullptr ? *node : *this;
+    const size_t l_uiBefore = out.size();
+    if (l_tNode.getChildCount() != 0) {
+        const detail::CPacketPlan &l_tPlan = detail::CPacketPlan::of(l_tNode);
+        if (!keywords || !l_tPlan.hasKeywords()) {
+            try {
+                l_tPlan.append(out);
+            } catch (...) {
+                out.resize(l_uiBefore);
+                throw;
+            }
+            return out.size() - l_uiBefore;
+        }
+    }
+    // Keyword steps see a packet of their own, as with pkt_Make4Children.
+    out += pkt_Make4Children(keywords, &l_tNode);
+    return out.size() - l_uiBefore;
+}
+
+void CFields::pkt_ReleaseLayout() noexcept {
+    if (head() == nullptr || head()->uCapacity == 0)
+        return;
+    auto *const l_pHead = const_cast<tChildrenHead *>(head());
+    detail::releasePacketPlan(l_pHead->pPlan);
+    l_pHead->pPlan = nullptr;
 }
 
 // MARK: - Making (Private)

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "packet_bytes.h"
+#include "packet_plan.h"
 #include "vexl/fields.h"
 
 namespace vexl {
@@ -36,9 +37,16 @@ int CFields::pkt_Parse4OneSelf(const char *data, unsigned int size, bool store) 
 int CFields::pkt_Parse4Children(const char *data, unsigned int size, bool store, CFields *node) {
     if (data == nullptr)
         size = 0;
+    CFields &l_tNode = node != nullptr ? *node : *this;
+    if (l_tNode.getChildCount() != 0) {
+        // Keyword steps may change lengths (and, through hooks, the tree) while the walk runs.
+        const detail::CPacketPlan &l_tPlan = detail::CPacketPlan::of(l_tNode);
+        if (l_tPlan.parsesLikeTheWalk())
+            return l_tPlan.parse(data, size, store);
+    }
     unsigned int l_uiPosition = 0;
     tMemoVector l_vecMemo;
-    return pkt_parse4Children(data, size, l_uiPosition, l_vecMemo, store, node != nullptr ? node : this);
+    return pkt_parse4Children(data, size, l_uiPosition, l_vecMemo, store, &l_tNode);
 }
 
 // MARK: - Parsing (Private)

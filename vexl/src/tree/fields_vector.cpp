@@ -195,6 +195,7 @@ CFieldsVector *CFieldsVector::create(uint32_t capacity) {
     l_pSeq->pNameIndex = nullptr;
     l_pSeq->pIdCache = nullptr;
     l_pSeq->pReserved = l_pChunk;
+    l_pSeq->pPlan = nullptr;
     return l_pSeq;
 }
 
@@ -222,6 +223,7 @@ void CFieldsVector::destroyInto(CFieldsVector *seq, detail::CReleaseBatch &batch
     }
     delete seq->nameIndex();
     delete seq->idCache();
+    detail::releasePacketPlan(seq->pPlan);
     void *const l_pChunk = seq->pReserved;
     seq->~CFieldsVector();
     batch.release(seq, l_pChunk);
@@ -260,6 +262,12 @@ void CFieldsVector::grow(CFieldsVector *&seq, uint32_t minCapacity, bool exact) 
     l_pNew->pNameIndex = seq->pNameIndex;
     l_pNew->pIdCache = seq->pIdCache;
     l_pNew->pReserved = l_pChunk;
+    // A compiled packet layout describes the old block; the next packet call compiles anew.
+    l_pNew->pPlan = nullptr;
+    if (seq->pPlan != nullptr) {
+        detail::releasePacketPlan(seq->pPlan);
+        seq->pPlan = nullptr;
+    }
     // Nodes relocate by copying their bytes (see moveAllInto); the old block is released
     // without destroying them.
     if (seq->uCount != 0)

@@ -46,6 +46,11 @@ inline uint64_t bumpIdEpoch() noexcept {
     return g_ullIdEpoch.fetch_add(1, std::memory_order_relaxed);
 }
 
+namespace detail {
+/// Releases a container's compiled packet layout (`tChildrenHead::pPlan`); null does nothing.
+void releasePacketPlan(void *plan) noexcept;
+} // namespace detail
+
 /// A children sequence: one heap block holding this head and, right after it, the children.
 /// Growing may move the block, so the operations that can grow take the owner's pointer by
 /// reference and update it.

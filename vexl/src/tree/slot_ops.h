@@ -6,6 +6,8 @@
 // bit 3 the ownership flag (set: the code list is a heap block of a 32-bit count, the bytes and
 // a zero byte; clear: borrowed zero-terminated text).
 
+#include <malloc.h>
+
 #include <cstdint>
 #include <cstring>
 
@@ -70,6 +72,31 @@ inline uMultiValue clone(const uMultiValue &value, uint8_t bits) {
         l_u.m_cpValue = duplicatePrefixedStream(value.m_cpValue + 4, l_uLen);
     }
     return l_u;
+}
+
+/// Stores `length` bytes of `text` as an owned code list in the slot's own heap block when the
+/// slot already holds one that has room for the count, the bytes and the zero byte (and is not
+/// much larger, so that a block once used for a long text is not kept for short ones). A value
+/// set again and again, or received again and again, then costs no allocation. `text` may lie
+/// inside the block. False, with nothing changed, when the slot holds anything else or the block
+/// does not fit.
+inline bool reuseCodes(uMultiValue &value, uint8_t bits, const char *text, uint32_t length) noexcept {
+    if (bits != (DT_codelist | OWNED) || value.m_cpValue == nullptr || length > MAX_CODELIST_LENGTH)
+        return false;
+    char *const l_p = const_cast<char *>(value.m_cpValue);
+    uint32_t l_uOld;
+    std::memcpy(&l_uOld, l_p, 4);
+    const size_t l_uiNeed = size_t(length) + 5;
+    if (length > l_uOld || l_uOld - length > 32 + length) {
+        // Every owned block comes from malloc (it is released with free).
+        const size_t l_uiRoom = malloc_usable_size(l_p);
+        if (l_uiRoom < l_uiNeed || l_uiRoom > 2 * l_uiNeed + 32)
+            return false;
+    }
+    std::memmove(l_p + 4, text, length);
+    std::memcpy(l_p, &length, 4);
+    l_p[4 + size_t(length)] = '\0';
+    return true;
 }
 
 /// True when the slot holds children (a container with at least one child).

@@ -138,6 +138,8 @@ bool CFields::setValue(const char *text, E_ValueKind vk) {
     if (l_uLen > MAX_CODELIST_LENGTH)
         raiseLogicError("[%s#%d] a_uiSrcLen too big for prefixing", "vexl::duplicatePrefixedStream",
                         __LINE__);
+    if (vk == VK_Actual && slot::reuseCodes(m_uActValue, actBits(), text, uint32_t(l_uLen)))
+        return true;
     setCodes(vk, duplicatePrefixedStream(text, unsigned(l_uLen)), true);
     return true;
 }
@@ -146,7 +148,10 @@ bool CFields::setValue(const char *text, unsigned int length, E_ValueKind vk) {
     checkedVK(vk);
     if (text == nullptr)
         raiseLogicError("[%s#%d] Value paramter has NULL pointer", s_szSetValue, __LINE__);
-    // The copy is made before the old value goes: `text` may be this node's own bytes.
+    // An owned block with room takes the bytes in place; otherwise the copy is made before the
+    // old value goes: `text` may be this node's own bytes.
+    if (vk == VK_Actual && slot::reuseCodes(m_uActValue, actBits(), text, length))
+        return true;
     setCodes(vk, duplicatePrefixedStream(text, length), true);
     return true;
 }
@@ -165,6 +170,8 @@ bool CFields::setValue(const std::string &text, E_ValueKind vk) {
     if (text.size() > MAX_CODELIST_LENGTH)
         raiseLogicError("[%s#%d] a_uiSrcLen too big for prefixing", "vexl::duplicatePrefixedStream",
                         __LINE__);
+    if (vk == VK_Actual && slot::reuseCodes(m_uActValue, actBits(), text.data(), uint32_t(text.size())))
+        return true;
     setCodes(vk, duplicatePrefixedStream(text.data(), unsigned(text.size())), true);
     return true;
 }

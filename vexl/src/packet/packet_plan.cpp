@@ -1,0 +1,290 @@
+// Compiled packet layouts: compiling a container's leaves into a flat list, checking the list
+// against the tree, and making, parsing, measuring and checking through it. The recursive walks
+// stay the reference (and the path of layouts with keyword steps).
+
+#include "packet_plan.h"
+
+#include <cstring>
+
+#include "encoders.h"
+#include "packet_bytes.h"
+#include "tree/fields_vector.h"
+
+namespace vexl {
+
+namespace detail {
+
+void releasePacketPlan(void *plan) noexcept {
+    delete static_cast<CPacketPlan *>(plan);
+}
+
+namespace {
+
+bool isContainerType(E_DataType a_eType) noexcept {
+    return a_eType == DT_fields || a_eType == DT_array;
+}
+
+static_assert(sizeof(tPacketExpInfo) == 10, "a layout compares the expression as ten bytes");
+
+// The expression's bytes 0-7 and 8-9; for a variable field with a prefix the recorded length
+// (bytes 6-9), which a stored parse overwrites and nothing else reads, is left out.
+inline void expressionKey(const tPacketExpInfo &a_tExp, bool a_bVariable, uint64_t &a_uLow,
+                          uint16_t &a_uHigh) noexcept {
+    const auto *l_p = reinterpret_cast<const unsigned char *>(&a_tExp);
+    std::memcpy(&a_uLow, l_p, 8);
+    std::memcpy(&a_uHigh, l_p + 8, 2);
+    if (a_bVariable) {
+        a_uLow &= 0x0000FFFFFFFFFFFFULL;
+        a_uHigh = 0;
+    }
+}
+
+} // namespace
+
+// MARK: - Compiling and checking
+
+CPacketPlan &CPacketPlan::of(const CFields &root) {
+    auto *const l_pHead = const_cast<tChildrenHead *>(root.head());
+    auto *l_pPlan = static_cast<CPacketPlan *>(l_pHead->pPlan);
+    if (l_pPlan != nullptr && l_pPlan->matches(root))
+        return *l_pPlan;
+    if (l_pPlan == nullptr) {
+        l_pPlan = new CPacketPlan();
+        l_pHead->pPlan = l_pPlan;
+    }
+    try {
+        l_pPlan->compile(root);
+    } catch (...) {
+        l_pHead->pPlan = nullptr;
+        delete l_pPlan;
+        throw;
+    }
+    return *l_pPlan;
+}
+
+bool CPacketPlan::matches(const CFields &root) const noexcept {
+    const tChildrenHead *const l_pRoot = root.head();
+    if (l_pRoot != m_pRootChildren || l_pRoot->uCount != m_uRootCount)
+        return false;
+    // Tree order: a container is checked before the nodes inside its block are read.
+    for (const tStep &l_tStep : m_vecSteps) {
+        const CFields &l_tNode = *l_tStep.pNode;
+        if (l_tStep.eKind <= SK_Empty) {
+            const tChildrenHead *l_pHead = l_tNode.head();
+            if (l_pHead != l_tStep.pChildren ||
+                (l_pHead != nullptr && l_pHead->uCount != l_tStep.uCountOrWidth) ||
+                !isContainerType(l_tNode.getDT()))
+                return false;
+            continue;
+        }
+        uint64_t l_uLow;
+        uint16_t l_uHigh;
+        expressionKey(l_tNode.m_tPEI, l_tStep.bVariable, l_uLow, l_uHigh);
+        if (l_uLow != l_tStep.uExpLow || l_uHigh != l_tStep.uExpHigh || isContainerType(l_tNode.getDT()))
+            return false;
+    }
+    return true;
+}
+
+void CPacketPlan::compile(const CFields &root) {
+    m_vecSteps.clear();
+    m_bKeywords = false;
+    m_bSkipsAhead = false;
+    m_bVariable = false;
+    m_uFixedSize = 0;
+    m_pRootChildren = root.head();
+    m_uRootCount = root.getChildCount();
+    compileChildren(root);
+}
+
+void CPacketPlan::compileChildren(const CFields &node) {
+    for (const CFields &l_tChild : node) {
+        tStep l_tStep{};
+        l_tStep.pNode = const_cast<CFields *>(&l_tChild);
+        if (isContainerType(l_tChild.getDT())) {
+            const tChildrenHead *const l_pHead = l_tChild.head();
+            l_tStep.pChildren = l_pHead;
+            l_tStep.uCountOrWidth = l_pHead != nullptr ? l_pHead->uCount : 0u;
+            l_tStep.eKind = l_tStep.uCountOrWidth != 0 ? SK_Container : SK_Empty;
+            m_vecSteps.push_back(l_tStep);
+            if (l_tStep.eKind == SK_Container)
+                compileChildren(l_tChild);
+            continue;
+        }
+        const tPacketExpInfo &l_tExp = l_tChild.m_tPEI;
+        const E_LengthExpCode l_eLength = l_tExp.eLengthCode();
+        l_tStep.bVariable = l_eLength == LEC_VARIABLE && l_tExp.uVarWidth != 0;
+        expressionKey(l_tExp, l_tStep.bVariable, l_tStep.uExpLow, l_tStep.uExpHigh);
+        l_tStep.eKind = SK_Leaf;
+        if (l_tExp.uSKI() != 0)
+            m_bKeywords = true;
+        const bool l_bAscii = l_tExp.ePacketCode() == PEC_ASCII;
+        if (l_eLength == LEC_FIXED || l_eLength == LEC_DYNAMIC) {
+            // Without keyword steps a D field is made and parsed as an F field of its length.
+            const uint32_t l_uiLength = clampLength(l_tExp.uLength());
+            if (l_uiLength != 0) {
+                l_tStep.eKind = l_bAscii ? SK_AsciiFixed : SK_BinaryFixed;
+                l_tStep.uCountOrWidth = l_uiLength;
+                m_uFixedSize += l_uiLength;
+            }
+        } else if (l_eLength == LEC_VARIABLE && l_tExp.uVarWidth != 0) {
+            l_tStep.eKind = l_bAscii ? SK_AsciiVariable : SK_BinaryVariable;
+            m_bVariable = true;
+        } else if (clampLength(l_tExp.uLength()) != 0) {
+            m_bSkipsAhead = true; // no bytes (V without prefix, length code 3), yet a length
+        }
+        m_vecSteps.push_back(l_tStep);
+    }
+}
+
+// MARK: - Making
+
+void CPacketPlan::writeFixed(char *out) const {
+    for (const tStep &l_tStep : m_vecSteps) {
+        if (l_tStep.eKind == SK_AsciiFixed) {
+            writeAsciiFixed(out, *l_tStep.pNode, l_tStep.uCountOrWidth);
+            out += l_tStep.uCountOrWidth;
+        } else if (l_tStep.eKind == SK_BinaryFixed) {
+            writeBinaryFixed(out, *l_tStep.pNode, l_tStep.uCountOrWidth);
+            out += l_tStep.uCountOrWidth;
+        }
+    }
+}
+
+void CPacketPlan::append(std::string &out) const {
+    if (!m_bVariable) {
+        const size_t l_uiAt = out.size();
+        out.resize(l_uiAt + m_uFixedSize);
+        writeFixed(out.data() + l_uiAt);
+        return;
+    }
+    for (const tStep &l_tStep : m_vecSteps) {
+        const CFields &l_tLeaf = *l_tStep.pNode;
+        switch (l_tStep.eKind) {
+        case SK_AsciiFixed:
+            appendAsciiFixed(out, l_tLeaf, l_tStep.uCountOrWidth);
+            break;
+        case SK_BinaryFixed:
+            appendBinaryFixed(out, l_tLeaf, l_tStep.uCountOrWidth);
+            break;
+        case SK_AsciiVariable:
+            appendAsciiVariable(out, l_tLeaf, l_tLeaf.m_tPEI.uVarWidth, l_tLeaf.m_tPEI.nCalibration);
+            break;
+        case SK_BinaryVariable:
+            appendBinaryVariable(out, l_tLeaf, l_tLeaf.m_tPEI.uVarWidth, l_tLeaf.m_tPEI.nCalibration);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+size_t CPacketPlan::makeTo(char *buffer, size_t capacity) const {
+    if (!m_bVariable) {
+        if (m_uFixedSize <= capacity && m_uFixedSize != 0)
+            writeFixed(buffer);
+        return size_t(m_uFixedSize);
+    }
+    // The size of variable fields is known once they are made: through a string kept per
+    // thread, so that a warm thread allocates nothing.
+    thread_local std::string t_strScratch;
+    t_strScratch.clear();
+    append(t_strScratch);
+    if (t_strScratch.size() <= capacity && !t_strScratch.empty())
+        std::memcpy(buffer, t_strScratch.data(), t_strScratch.size());
+    return t_strScratch.size();
+}
+
+// MARK: - Parsing, measuring, checking
+
+int CPacketPlan::parse(const char *data, unsigned int size, bool store) const {
+    unsigned int l_uiPosition = 0;
+    tMemoVector l_vecMemo;
+    int l_nResult = 0;
+    for (const tStep &l_tStep : m_vecSteps) {
+        if (l_tStep.eKind == SK_Container)
+            continue;
+        CFields &l_tLeaf = *l_tStep.pNode;
+        const int64_t l_nRemain = int64_t(size) - int64_t(l_uiPosition);
+        int l_nChild;
+        if (l_tStep.eKind == SK_Empty) {
+            l_nChild = clampResult(l_nRemain);
+        } else if (l_tStep.eKind == SK_AsciiFixed || l_tStep.eKind == SK_BinaryFixed) {
+            // A fixed field: the steps of the one-field parse, without its dispatch.
+            const uint32_t l_uiLength = l_tStep.uCountOrWidth;
+            if (l_nRemain < 1) {
+                l_nChild = -int(l_uiLength);
+            } else {
+                const char *const l_cpField = data + l_uiPosition;
+                const uint64_t l_uEnd = uint64_t(l_uiPosition) + l_uiLength;
+                l_uiPosition = l_uEnd > size ? size : uint32_t(l_uEnd);
+                const unsigned int l_uiRemain = unsigned(l_nRemain);
+                const bool l_bNumber = l_tLeaf.m_tPEI.eRuntimeCode() == REC_NUMBER;
+                if (l_tStep.eKind == SK_AsciiFixed)
+                    l_nChild = l_bNumber ? l_tLeaf.pkt_parseToANF(l_cpField, l_uiRemain, store)
+                                         : l_tLeaf.pkt_parseToACF(l_cpField, l_uiRemain, store);
+                else
+                    l_nChild = l_bNumber ? l_tLeaf.pkt_parseToBNF(l_cpField, l_uiRemain, store)
+                                         : l_tLeaf.pkt_parseToBCF(l_cpField, l_uiRemain, store);
+            }
+        } else {
+            l_nChild = l_tLeaf.pkt_parse4OneSelf(data, size, l_uiPosition, l_vecMemo, store);
+        }
+        // The results add up as in the walk over the tree.
+        if (l_nChild >= 0) {
+            if (int64_t(size) - int64_t(l_uiPosition) < l_nChild)
+                break;
+            if (l_nResult >= 0)
+                l_nResult = l_nChild;
+        } else {
+            l_uiPosition = size;
+            l_nResult = l_nResult < 0 ? clampResult(int64_t(l_nResult) + l_nChild) : l_nChild;
+        }
+    }
+    return l_nResult;
+}
+
+uPacketLengthExpression CPacketPlan::length(bool keywords) const {
+    uint64_t l_uSum = 0;
+    bool l_bVariable = false;
+    for (const tStep &l_tStep : m_vecSteps) {
+        if (l_tStep.eKind <= SK_Empty)
+            continue;
+        const uPacketLengthExpression l_uOne = l_tStep.pNode->pkt_Len4OneSelf(keywords);
+        l_uSum += l_uOne.uLength();
+        l_bVariable = l_bVariable || l_uOne.bVariable();
+    }
+    uPacketLengthExpression l_uResult{};
+    l_uResult.set(l_uSum, l_bVariable);
+    return l_uResult;
+}
+
+bool CPacketPlan::check(bool valid) const {
+    for (const tStep &l_tStep : m_vecSteps)
+        if (l_tStep.eKind > SK_Empty && !l_tStep.pNode->pkt_Check4OneSelf(valid))
+            return false;
+    return true;
+}
+
+// MARK: - The reference walks
+
+std::string CPacketPlan::referenceMake(CFields &node, bool keywords) {
+    std::string l_strPacket;
+    tMemoVector l_vecMemo;
+    if (node.getChildCount() == 0)
+        node.pkt_make4OneSelf(l_strPacket, l_vecMemo, keywords);
+    else
+        node.pkt_make4Children(l_strPacket, l_vecMemo, keywords, &node);
+    return l_strPacket;
+}
+
+int CPacketPlan::referenceParse(CFields &node, const char *data, unsigned int size, bool store) {
+    if (data == nullptr)
+        size = 0;
+    unsigned int l_uiPosition = 0;
+    tMemoVector l_vecMemo;
+    return node.pkt_parse4Children(data, size, l_uiPosition, l_vecMemo, store, &node);
+}
+
+} // namespace detail
+} // namespace vexl

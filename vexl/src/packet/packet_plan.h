@@ -1,0 +1,93 @@
+#pragma once
+// Compiled packet layouts. A container that makes, parses, measures or checks packets keeps,
+// in its children block, a flat list of the leaves below it in packet order with what the
+// packet engine needs of each (expression, fixed length, encoder and decoder), so that a packet
+// call runs one loop over the list instead of a recursive walk with a dispatch per field.
+//
+// The list is checked against the tree before every use: each container's children block and
+// count, each leaf's expression (all ten bytes, except the length a variable field records when
+// it is parsed) and that it is still a leaf. Everything the list is built from is checked, in
+// tree order, so a layout that passes describes the tree exactly, whatever changed it; one that
+// fails is compiled again. Fields that bear supporting keywords run the recursive walk, whose
+// steps may call hooks that change the tree while it runs.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "vexl/fields.h"
+
+namespace vexl::detail {
+
+class CPacketPlan {
+public:
+    /// The layout of `root` (a container with at least one child), compiled again when the
+    /// tree no longer matches it.
+    static CPacketPlan &of(const CFields &root);
+
+    /// True when at least one leaf bears a supporting keyword.
+    bool hasKeywords() const noexcept { return m_bKeywords; }
+    /// True when `parse` gives the walk's results: no leaf bears a keyword, and no leaf without
+    /// bytes records a length (the walk steps over that length and ends the leaf's container
+    /// there, which only the walk knows).
+    bool parsesLikeTheWalk() const noexcept { return !m_bKeywords && !m_bSkipsAhead; }
+
+    /// Packet of the leaves, without keyword steps, appended to `out`.
+    void append(std::string &out) const;
+    /// The same into `buffer`: the packet's length, written only when it fits `capacity`.
+    size_t makeTo(char *buffer, size_t capacity) const;
+    /// Parse of the leaves (no leaf bears a keyword), as the recursive walk does it.
+    int parse(const char *data, unsigned int size, bool store) const;
+    /// Sum of the leaves' lengths as the recursive walk adds them.
+    uPacketLengthExpression length(bool keywords) const;
+    /// The light check of every leaf, in order, up to the first failure.
+    bool check(bool valid) const;
+
+    /// The recursive walks the layouts replace, kept as the reference they are compared with:
+    /// make and parse of all leaves under `node` (the node itself when it has no children).
+    static std::string referenceMake(CFields &node, bool keywords);
+    static int referenceParse(CFields &node, const char *data, unsigned int size, bool store);
+
+private:
+    enum E_StepKind : uint8_t {
+        SK_Container = 0, // a container with children: checked only
+        SK_Empty,         // a container without children
+        SK_Leaf,          // a leaf without bytes, or one handled by its own member steps
+        SK_AsciiFixed,    // A, F or D with length above 0, no keyword: fixed bytes
+        SK_BinaryFixed,   // B, F or D with length above 0, no keyword
+        SK_AsciiVariable, // A, V with a prefix
+        SK_BinaryVariable,
+    };
+
+    struct tStep {
+        CFields *pNode;         // the node, inside its parent's children block
+        const void *pChildren;  // containers: their children block
+        uint64_t uExpLow;       // leaves: expression bytes 0-7 (a variable field's 6-7 masked)
+        uint16_t uExpHigh;      // leaves: expression bytes 8-9 (0 for a variable field)
+        E_StepKind eKind;       //
+        bool bVariable;         // leaves: a variable field with a prefix, whose recorded length
+                                // is not part of the layout (a stored parse sets it)
+        uint32_t uCountOrWidth; // containers: child count; fixed leaves: their length
+    };
+
+    bool matches(const CFields &root) const noexcept;
+    void compile(const CFields &root);
+    void compileChildren(const CFields &node);
+    void writeFixed(char *out) const;
+
+    std::vector<tStep> m_vecSteps;
+    const void *m_pRootChildren = nullptr;
+    uint32_t m_uRootCount = 0;
+    bool m_bKeywords = false;
+    bool m_bSkipsAhead = false; // a leaf without bytes records a length (see parsesLikeTheWalk)
+    bool m_bVariable = false;   // a variable field takes part: the size is known only by making
+    uint64_t m_uFixedSize = 0;  // without variable fields: the packet's size
+};
+
+/// The recursive walks of length and light check, the reference of `CPacketPlan::length` and
+/// `CPacketPlan::check`.
+uPacketLengthExpression referenceLen4Children(const CFields &node, bool keywords);
+bool referenceCheck4Children(CFields &node, bool valid);
+
+} // namespace vexl::detail
