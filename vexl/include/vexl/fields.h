@@ -651,6 +651,7 @@ public:
     bool isValidChild(const std::string &name) const {
         return findChildAt(name.data(), unsigned(name.size())) != nullptr;
     }
+    /// True when `findChildAt` finds a child with the view's bytes as its name.
     bool isValidChild(std::string_view name) const { return findChildAt(name) != nullptr; }
     ///@}
     /// Number of direct children; 0 for non-containers and removed sequences.
@@ -694,6 +695,7 @@ public:
     CFields copyChildAt(const char *name, unsigned int length, const CFields &fallback) const;
     CFields copyChildAt(const char *name, const CFields &fallback) const;
     CFields copyChildAt(const std::string &name, const CFields &fallback) const;
+    /// A copy of the first child with the view's bytes as its name, or of `fallback`.
     CFields copyChildAt(std::string_view name, const CFields &fallback) const {
         return copyChildAt(name.data(), viewNameLength(name), fallback);
     }
@@ -711,6 +713,7 @@ public:
     bool removeChildAt(const char *name, unsigned int length, CFields *out = nullptr);
     bool removeChildAt(const char *name, CFields *out = nullptr);
     bool removeChildAt(const std::string &name, CFields *out = nullptr);
+    /// Removes the first child with the view's bytes as its name, as `removeChildAt(name, out)`.
     bool removeChildAt(std::string_view name, CFields *out = nullptr) {
         return removeChildAt(name.data(), viewNameLength(name), out);
     }
