@@ -26,7 +26,11 @@ function(vexl_add_library target)
   set_target_properties(${target} PROPERTIES
     EXPORT_NAME ${ARG_EXPORT_NAME}
     VERSION ${PROJECT_VERSION}
-    SOVERSION ${PROJECT_VERSION_MAJOR})
+    SOVERSION ${PROJECT_VERSION_MAJOR}
+    # Installed libraries find the libraries they link in their own folder, wherever the
+    # prefix is moved: the add-on needs the generator, the generator the lock library.
+    BUILD_RPATH_USE_ORIGIN ON
+    INSTALL_RPATH "$ORIGIN")
   target_include_directories(${target} PUBLIC
     $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include>
     $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)

@@ -3,7 +3,8 @@
 # Safe to run again: apt-get skips what is already there.
 set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-      clang clang-format libclang-rt-14-dev rapidjson-dev nlohmann-json3-dev libssl-dev)
+      clang clang-format libclang-rt-14-dev rapidjson-dev nlohmann-json3-dev libssl-dev
+      python3 doxygen)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

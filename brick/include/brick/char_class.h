@@ -19,10 +19,12 @@ BRICK_API bool isHexa(const char *a_cpText, uint32_t a_uiLength, bool a_bAllowSi
 
 /// Every character is '0' to '9', with the same sign rule.
 BRICK_API bool isDecimal(const char *a_cpText, bool a_bAllowSign);
+/// As above over the first a_uiLength characters (a NUL among them fails).
 BRICK_API bool isDecimal(const char *a_cpText, uint32_t a_uiLength, bool a_bAllowSign);
 
 /// Every character is 'A' to 'Z' or 'a' to 'z'.
 BRICK_API bool isAlphabetic(const char *a_cpText);
+/// As above over the first a_uiLength characters (a NUL among them fails).
 BRICK_API bool isAlphabetic(const char *a_cpText, uint32_t a_uiLength);
 
 /// A byte from 0 to 32, or 127 (bytes 128 to 255 never are).

@@ -12,16 +12,18 @@
 /// Thread use: any thread.  Nothing throws.
 namespace brick {
 
+/// A rectangle by its edges; valid when right > left and bottom > top (`IsValidRegion`).
 struct tagRECT {
-    int32_t left;
-    int32_t top;
-    int32_t right;
-    int32_t bottom;
+    int32_t left;   ///< smallest x
+    int32_t top;    ///< smallest y (the top with y growing downward)
+    int32_t right;  ///< largest x
+    int32_t bottom; ///< largest y
 };
 
+/// A point.
 struct tagPOINT {
-    int32_t x;
-    int32_t y;
+    int32_t x; ///< horizontal coordinate
+    int32_t y; ///< vertical coordinate
 };
 
 /// Nearest facing edge of one rectangle to another (`Edge_NearestDist`).
@@ -33,19 +35,19 @@ struct tagEDGEDIST {
 };
 
 /// Direction bits of `GetAzimuth`; 0 means inside.
-constexpr unsigned char AZ_NORTH = 1;
-constexpr unsigned char AZ_WEST = 2;
-constexpr unsigned char AZ_SOUTH = 4;
-constexpr unsigned char AZ_EAST = 8;
+constexpr unsigned char AZ_NORTH = 1; ///< above the rectangle
+constexpr unsigned char AZ_WEST = 2;  ///< left of the rectangle
+constexpr unsigned char AZ_SOUTH = 4; ///< below the rectangle
+constexpr unsigned char AZ_EAST = 8;  ///< right of the rectangle
 
 /// Bits of `Rect_CrossStatus`: per axis, A = r2's near edge strictly inside
 /// r1, B = r2's far edge strictly inside r1, C = r2 spans r1.
-constexpr unsigned char RCS_H_A = 0x01;
-constexpr unsigned char RCS_H_B = 0x02;
-constexpr unsigned char RCS_H_C = 0x04;
-constexpr unsigned char RCS_V_A = 0x08;
-constexpr unsigned char RCS_V_B = 0x10;
-constexpr unsigned char RCS_V_C = 0x20;
+constexpr unsigned char RCS_H_A = 0x01; ///< horizontal: r2's near edge inside r1
+constexpr unsigned char RCS_H_B = 0x02; ///< horizontal: r2's far edge inside r1
+constexpr unsigned char RCS_H_C = 0x04; ///< horizontal: r2 spans r1
+constexpr unsigned char RCS_V_A = 0x08; ///< vertical: r2's near edge inside r1
+constexpr unsigned char RCS_V_B = 0x10; ///< vertical: r2's far edge inside r1
+constexpr unsigned char RCS_V_C = 0x20; ///< vertical: r2 spans r1
 
 /// right - left > 0 and bottom - top > 0.
 BRICK_API bool IsValidRegion(tagRECT a_rc);
@@ -107,18 +109,22 @@ BRICK_API const char *Azimuth2Text(unsigned char a_ucCode);
 /// from the positive x axis as seen on the page.  (0,0) to (0,10): 90 with
 /// y up, 270 with y down.
 BRICK_API float atanGetAngle(int a_iX1, int a_iY1, int a_iX2, int a_iY2, bool a_bYDown);
+/// As above for two points.
 BRICK_API float atanGetAngle(tagPOINT a_pt1, tagPOINT a_pt2, bool a_bYDown);
 /// The same direction computed with the arc cosine, always as with y down
 /// (the flag has no effect); 0 for coincident points.
 BRICK_API float acosGetAngle(int a_iX1, int a_iY1, int a_iX2, int a_iY2, bool a_bYDown);
+/// As above for two points.
 BRICK_API float acosGetAngle(tagPOINT a_pt1, tagPOINT a_pt2, bool a_bYDown);
 
 /// The point moved by the distance in the direction of a mathematical angle
 /// (0 along +x, counter-clockwise on the page); coordinates truncated toward zero.
 BRICK_API tagPOINT MovePos2Angle(int a_iX, int a_iY, float a_fAngle, float a_fDistance, bool a_bYDown);
+/// As above for a point.
 BRICK_API tagPOINT MovePos2Angle(tagPOINT a_pt, float a_fAngle, float a_fDistance, bool a_bYDown);
 /// As `MovePos2Angle` for a clock angle (0 up, growing clockwise).
 BRICK_API tagPOINT MovePos2ClockAngle(int a_iX, int a_iY, float a_fAngle, float a_fDistance, bool a_bYDown);
+/// As above for a point.
 BRICK_API tagPOINT MovePos2ClockAngle(tagPOINT a_pt, float a_fAngle, float a_fDistance, bool a_bYDown);
 
 } // namespace brick

@@ -11,7 +11,7 @@
 namespace brick {
 
 /// Writes an IPv4 address held as a host-order number (top byte = first
-/// octet) as "%u.%u.%u.%u".  \param a_cpOut at least 16 bytes.
+/// octet) as "%u.%u.%u.%u".  \param a_uiAddress the address.  \param a_cpOut at least 16 bytes.
 /// \returns a_cpOut (null for null out).  IPtoStr(0xC0A80001, out) writes 192.168.0.1.
 BRICK_API char *IPtoStr(uint32_t a_uiAddress, char *a_cpOut);
 
@@ -30,6 +30,7 @@ BRICK_API uint32_t flipIP(uint32_t a_uiValue);
 
 /// Writes 1 to 8 bytes as upper-case hexadecimal pairs joined by ':'
 /// ("00:1A:2B:3C:4D:5E"); any other count, or null bytes, writes an empty text.
+/// \param a_pBytes the bytes.  \param a_ucCount their number, 1 to 8.
 /// \param a_cpOut at least 24 bytes.  \returns a_cpOut (null for null out).
 BRICK_API char *MACtoStr(const unsigned char *a_pBytes, unsigned char a_ucCount, char *a_cpOut);
 

@@ -26,7 +26,13 @@ BRICK_API uint32_t findtoken(const char *a_cpData, uint32_t a_uiDataLen, uint32_
 /// Skips space characters (and special characters when a_bSpecial) from
 /// a_uiStart, then copies into a_cpOut until a space character, a special
 /// character (when a_bSpecial), a byte of a_cpDelims (may be null), a_uiEnd
-/// or 100 copied characters.  \param a_cpOut at least 101 bytes; NUL-terminated.
+/// or 100 copied characters.
+/// \param a_cpData   the text.
+/// \param a_uiEnd    index where scanning stops.
+/// \param a_uiStart  index where scanning starts.
+/// \param a_cpOut    at least 101 bytes; NUL-terminated.
+/// \param a_cpDelims further stop bytes, or null.
+/// \param a_bSpecial special characters (`isSpecialChar`) also separate tokens.
 /// \returns the index where copying stopped, or a_uiEnd.
 BRICK_API uint32_t nexttoken(const char *a_cpData, uint32_t a_uiEnd, uint32_t a_uiStart, char *a_cpOut,
                              const char *a_cpDelims, bool a_bSpecial);
@@ -72,10 +78,12 @@ BRICK_API int findbackcharB(const char *a_cpText, int a_iLength, char a_c, int a
 /// Advances to the first NUL, whitespace or a_cStop character.  \returns a
 /// pointer to it (null for null text).
 BRICK_API const char *move2Space(const char *a_cpText, char a_cStop);
+/// As above for writable text.
 BRICK_API char *move2Space(char *a_cpText, char a_cStop);
 
 /// Advances past whitespace.  \returns a pointer to the first other byte (null for null text).
 BRICK_API const char *skipSpaces(const char *a_cpText);
+/// As above for writable text.
 BRICK_API char *skipSpaces(char *a_cpText);
 
 /// Copies a text into a buffer of a_uiSize bytes, always NUL-terminated:

@@ -64,6 +64,7 @@ BRICK_API int replaceChar(char *a_cpText, char a_cFrom, char a_cTo);
 
 /// ASCII letters to lower or upper case in place.  \returns the text (null for null).
 BRICK_API char *toLowerCase(char *a_cpText);
+/// As above, to upper case.
 BRICK_API char *toUpperCase(char *a_cpText);
 
 /// Removes leading and trailing whitespace (tab, line feed, form feed,

@@ -21,20 +21,20 @@ namespace brick {
 
 /// Seconds and microseconds.
 struct tTimePair {
-    int32_t tv_sec;
-    int32_t tv_usec;
+    int32_t tv_sec;  ///< seconds
+    int32_t tv_usec; ///< microseconds, 0 to 999999
 };
 
 /// Calendar date and time with milliseconds, in this order.
 struct tSystemTime {
-    uint16_t wYear;
-    uint16_t wMonth;     ///< 1 to 12
-    uint16_t wDayOfWeek; ///< 0 Sunday to 6 Saturday
-    uint16_t wDay;       ///< 1 to 31
-    uint16_t wHour;
-    uint16_t wMinute;
-    uint16_t wSecond;
-    uint16_t wMilliseconds;
+    uint16_t wYear;         ///< four-digit year
+    uint16_t wMonth;        ///< 1 to 12
+    uint16_t wDayOfWeek;    ///< 0 Sunday to 6 Saturday
+    uint16_t wDay;          ///< 1 to 31
+    uint16_t wHour;         ///< 0 to 23
+    uint16_t wMinute;       ///< 0 to 59
+    uint16_t wSecond;       ///< 0 to 59 (60 for a leap second)
+    uint16_t wMilliseconds; ///< 0 to 999
 };
 
 /// Current calendar time: seconds since 1970 (cut to 32 bits) and the
@@ -98,6 +98,7 @@ BRICK_API bool ts_CheckTimeout(int64_t a_llStart, int64_t a_llLimit);
 BRICK_API void ts_WaitTimeout(int64_t a_llStart, int64_t a_llLimit);
 
 /// Writes the UTC time of a stamp (0 means now) as "YYYYMMDDhhmmssZ".
+/// \param a_llStamp seconds since 1970, or 0 for now.
 /// \param a_cpOut at least 16 bytes; it holds "00000000000000Z" when the
 ///                time cannot be shown (years outside 0 to 9999).
 /// \returns true when written; false for null out or an unshowable time.

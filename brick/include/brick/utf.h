@@ -11,7 +11,8 @@
 namespace brick {
 
 /// Writes the UTF-8 bytes (1 to 3) of one unit and a NUL.
-/// \param a_cpOut at least 4 bytes.  \returns a_cpOut (null for null out).
+/// \param a_uUnit the UTF-16 unit.  \param a_cpOut at least 4 bytes.
+/// \returns a_cpOut (null for null out).
 BRICK_API char *UCtoUTF8C(char16_t a_uUnit, char *a_cpOut);
 
 /// UTF-8 text of a NUL-terminated UTF-16 text, in a new `malloc` block of

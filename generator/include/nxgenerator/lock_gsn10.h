@@ -10,8 +10,8 @@
 /// Ten independent counters ("slots" 0 to 9), each with its own lock and,
 /// optionally, a slot file so that numbering survives a restart.
 ///
-/// Slot n (1 to 9) counts 1 to 10^n - 1 and wraps to 1; slot 0 counts 1 to
-/// 4294967295.  A persisted slot keeps its last number in the file
+/// Slot n (1 to 9) counts 1 to 10^n - 1 and wraps to 1; slot 0 counts from 1
+/// to 4294967295.  A persisted slot keeps its last number in the file
 /// "<folder><base>_<identifier>_<slot>" (for example ./vxseq_1_3): exactly ten
 /// ASCII digits, zero-padded, no line end, rewritten in place from offset 0
 /// and handed to the operating system on every `GetAt` before the number is

@@ -72,7 +72,9 @@ private:
 /// destructor, also when the scope is left by an exception.
 class SYLOCK_API CsyLocker4Mutex {
 public:
+    /// Locks `a_mutex` (`CsyMutex::lock`), which must outlive the holder.
     explicit CsyLocker4Mutex(CsyMutex &a_mutex);
+    /// Unlocks the mutex once.
     ~CsyLocker4Mutex();
     CsyLocker4Mutex(const CsyLocker4Mutex &) = delete;
     CsyLocker4Mutex &operator=(const CsyLocker4Mutex &) = delete;

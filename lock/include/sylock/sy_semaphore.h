@@ -46,6 +46,7 @@ public:
 
     /// Shares the handle of the other object and copies its close flag.
     CsySemaphore(const CsySemaphore &a_other);
+    /// Drops this object's handle (as the destructor), then shares the other's.
     CsySemaphore &operator=(const CsySemaphore &a_other);
 
     /// Attaches to the semaphore named "Global\Sem%d" with the number.

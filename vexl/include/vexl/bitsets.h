@@ -15,6 +15,7 @@ class VEXL_API CBitCombi32 {
 public:
     /// Holds `value`.
     CBitCombi32(unsigned int value = 0) noexcept : m_uiValue(value) {}
+    /// Holds the other's value.
     CBitCombi32(const CBitCombi32 &other) noexcept : m_uiValue(other.m_uiValue) {}
     virtual ~CBitCombi32();
 
@@ -45,14 +46,16 @@ public:
     unsigned int BC32_Dec() noexcept;
 
 protected:
-    uint32_t m_uiValue;
+    uint32_t m_uiValue; ///< the flag word
 };
 
 /// The loader configuration (LCBC) every loader holds; a `CBitCombi32` with its own copy
 /// assignment.
 class VEXL_API CLoaderConfig : public CBitCombi32 {
 public:
+    /// Holds `value` (48, `LCBC_DEFAULT`, when not given).
     CLoaderConfig(unsigned int value = 0x30) noexcept : CBitCombi32(value) {}
+    /// Holds the other's value.
     CLoaderConfig(const CLoaderConfig &other) noexcept : CBitCombi32(other) {}
     ~CLoaderConfig() override;
 
@@ -114,8 +117,8 @@ inline constexpr unsigned char SIS_EMPTY = 0x01;     ///< spacing only
 
 /// A named SIS preset, as the programs print it.
 struct tSISPreset {
-    const char *szName;
-    unsigned char ucValue;
+    const char *szName;    ///< the preset's name, e.g. "SIS_DETAIL"
+    unsigned char ucValue; ///< its bits
 };
 /// The seven presets in order, `SIS_DETAIL` first.
 inline constexpr tSISPreset SIS_PRESETS[7] = {

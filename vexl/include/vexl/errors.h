@@ -22,8 +22,11 @@
 /// warnings, 0 is success, negative codes are errors. No operation of this class throws.
 class VEXL_API CErrorBase {
 public:
+    /// Code 0 and an empty message.
     CErrorBase() = default;
+    /// Copies the code and the message.
     CErrorBase(const CErrorBase &) = default;
+    /// Copies the code and the message.
     CErrorBase &operator=(const CErrorBase &) = default;
     virtual ~CErrorBase();
 
@@ -70,8 +73,10 @@ namespace vexl {
 /// Base of the library's exceptions; `what()` returns the message it was built with.
 class VEXL_API CException : public std::exception {
 public:
+    /// An exception whose `what()` is `message`.
     explicit CException(std::string message) : m_strMessage(std::move(message)) {}
     ~CException() override;
+    /// The message the exception was built with.
     const char *what() const noexcept override;
 
 private:
@@ -82,6 +87,7 @@ private:
 /// failed allocation, ...).
 class VEXL_API CLogicError : public CException {
 public:
+    /// An exception whose `what()` is `message` ("[function#line] text" for the library's own).
     explicit CLogicError(std::string message) : CException(std::move(message)) {}
     ~CLogicError() override;
 };
@@ -89,6 +95,7 @@ public:
 /// A failure of the environment rather than of the caller.
 class VEXL_API CRuntimeError : public CException {
 public:
+    /// An exception whose `what()` is `message`.
     explicit CRuntimeError(std::string message) : CException(std::move(message)) {}
     ~CRuntimeError() override;
 };

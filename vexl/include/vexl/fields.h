@@ -134,7 +134,11 @@ static_assert(sizeof(tChildrenHead) % 8 == 0);
 /// never frees or writes the text, which must outlive every node that borrows it.
 class CStaticString {
 public:
+    ///@{
+    /// Borrows `text` (null for none).
     constexpr CStaticString(const char *text = nullptr) noexcept : m_cpText(text) {}
+    ///@}
+    /// Borrows another text.
     constexpr CStaticString &operator=(const char *text) noexcept {
         m_cpText = text;
         return *this;
@@ -172,6 +176,7 @@ public:
             m_aucRaw[i] = other.m_aucRaw[i];
         other.init();
     }
+    /// Releases this holder's copy and copies `other`'s text as `setData` does.
     CAllotString &operator=(const CAllotString &other);
     /// Releases this holder's copy and takes over `other`'s text; `other` is left empty.
     CAllotString &operator=(CAllotString &&other) noexcept;
@@ -258,9 +263,13 @@ static_assert(sizeof(CAllotString) == 16);
 class VEXL_API CHeapString {
 public:
     constexpr CHeapString() noexcept : m_pText(nullptr) {}
+    /// An owned copy of `other`'s text.
     CHeapString(const CHeapString &other);
+    /// Takes over `other`'s text; `other` is left empty.
     CHeapString(CHeapString &&other) noexcept : m_pText(other.m_pText) { other.m_pText = nullptr; }
+    /// Releases this text and copies `other`'s.
     CHeapString &operator=(const CHeapString &other);
+    /// Releases this text and takes over `other`'s; `other` is left empty.
     CHeapString &operator=(CHeapString &&other) noexcept;
     ~CHeapString();
 
@@ -291,6 +300,8 @@ class VEXL_API CFields : public CEskHooks {
 public:
     // MARK: - Limits
 
+    ///@{
+    /// Limits of the integer value types (the `LSint`/`LUint` names are the 64-bit ones).
     static constexpr int maxSint32 = 2147483647;
     static constexpr int minSint32 = -2147483647 - 1;
     static constexpr unsigned int maxUint32 = 4294967295u;
@@ -300,6 +311,7 @@ public:
     static constexpr long long minLSint = minSint64;
     static constexpr unsigned long long maxUint64 = 18446744073709551615ULL;
     static constexpr unsigned long long maxLUint = maxUint64;
+    ///@}
     /// Largest ID.
     static constexpr unsigned int maxID = 2147483647u;
 
@@ -422,10 +434,13 @@ public:
 
     // MARK: - Offsets of the field's text (recorded by the text loader)
 
+    ///@{
+    /// Byte range of the text the field was loaded from (start and end offsets; 0 when not loaded).
     void setOffsetStart(int offset) noexcept { m_nOffsetStart = offset; }
     int getOffsetStart() const noexcept { return m_nOffsetStart; }
     void setOffsetEnd(int offset) noexcept { m_nOffsetEnd = offset; }
     int getOffsetEnd() const noexcept { return m_nOffsetEnd; }
+    ///@}
 
     // MARK: - ID
 
@@ -450,6 +465,8 @@ public:
     CFields &operator=(CFields other);
     CFields &operator=(E_DataType type); ///< as `setValue(type)`
     CFields &operator=(bool value);      ///< as `setValue(value)`
+    ///@{
+    /// As `setValue(value)`: the actual value becomes the number (integers as `DT_sint` or `DT_uint`).
     CFields &operator=(int value);
     CFields &operator=(long value);
     CFields &operator=(long long value);
@@ -457,7 +474,9 @@ public:
     CFields &operator=(unsigned long value);
     CFields &operator=(unsigned long long value);
     CFields &operator=(double value);
+    ///@}
     CFields &operator=(const char *text); ///< owned copy; null raises `CLogicError`
+    /// Owned copy, as `setValue(text)`.
     CFields &operator=(const std::string &text);
     CFields &operator=(const CStaticString &text); ///< borrowed
     CFields &operator=(std::string_view text);     ///< owned copy of the view's bytes
@@ -521,16 +540,21 @@ public:
     /// DT_array" for other types, the "m_pFV=NULL" message when the sequence was removed, and
     /// "found not a field for the index" when `index` is not below the count.
     CFields &operator[](unsigned int index);
+    ///@{
     /// As above; a negative index raises "index cannot be negative".
     CFields &operator[](int index);
     CFields &operator[](unsigned long index);
     CFields &operator[](long index);
+    ///@}
+    ///@{
     /// The child at `index`, or `nullRef` when out of range. Non-containers raise `CLogicError`
     /// "requires DT_array or DT_fields"; a negative index raises "index cannot be negative".
     const CFields &operator[](unsigned int index) const;
     const CFields &operator[](int index) const;
     const CFields &operator[](unsigned long index) const;
     const CFields &operator[](long index) const;
+    ///@}
+    ///@{
     /// The first child named `name`, or `freeNull` (reset to null) when there is none.
     CFields &operator[](const char *name) {
         const CFields *l_p = findChildAt(name, nameLength(name));
@@ -538,6 +562,8 @@ public:
     }
     CFields &operator[](const std::string &name);
     CFields &operator[](const CStaticString &name);
+    ///@}
+    ///@{
     /// The first child named `name`, or `nullRef` when there is none.
     const CFields &operator[](const char *name) const {
         const CFields *l_p = findChildAt(name, nameLength(name));
@@ -555,12 +581,14 @@ public:
         const CFields *l_p = findChildAt(name);
         return l_p != nullptr ? *l_p : null;
     }
+    ///@}
     /// The child at `index`, or `nullRef` when out of range or not a container. Never throws.
     const CFields &getChildAt(unsigned int index) const noexcept {
         const tChildrenHead *l_pHead = head();
         return (l_pHead != nullptr && index < l_pHead->uCount) ? itemsOf(l_pHead)[index] : null;
     }
 
+    ///@{
     /// Contiguous children: `begin()` to `end()` (both null for non-containers), for
     /// `for (CFields &child : node)`.
     CFields *begin() noexcept {
@@ -579,6 +607,7 @@ public:
         const tChildrenHead *l_pHead = head();
         return l_pHead != nullptr ? itemsOf(l_pHead) + l_pHead->uCount : nullptr;
     }
+    ///@}
 
     // MARK: - Children: finding and counting
 
@@ -608,9 +637,12 @@ public:
     const CFields *findChildAt(std::string_view name) const {
         return findChildAt(name.data(), viewNameLength(name));
     }
+    ///@{
     /// True when `index` is below `getChildCount()`.
     bool isValidChild(unsigned int index) const noexcept { return index < getChildCount(); }
     bool isValidChild(int index) const noexcept { return index >= 0 && unsigned(index) < getChildCount(); }
+    ///@}
+    ///@{
     /// True when `findChildAt` finds a child with this name.
     bool isValidChild(const char *name, unsigned int length) const {
         return findChildAt(name, length) != nullptr;
@@ -619,7 +651,9 @@ public:
     bool isValidChild(const std::string &name) const {
         return findChildAt(name.data(), unsigned(name.size())) != nullptr;
     }
+    /// True when `findChildAt` finds a child with the view's bytes as its name.
     bool isValidChild(std::string_view name) const { return findChildAt(name) != nullptr; }
+    ///@}
     /// Number of direct children; 0 for non-containers and removed sequences.
     unsigned int getChildCount() const noexcept {
         const tChildrenHead *l_pHead = head();
@@ -636,9 +670,11 @@ public:
     int getChildIdx4ID(unsigned int id) const;
     /// Index of the first direct child named `name`; -1 for a null or empty name or no match.
     int getChildIdx4Name(const char *name, unsigned int length) const;
+    ///@{
     /// ID of the first direct child named `name`; 0 when none matches or the name is empty.
     unsigned int getChildID4Name(const char *name, unsigned int length) const;
     unsigned int getChildID4Name(const char *name) const;
+    ///@}
     /// Name of the first direct child with `id`; "" when `id` is 0, none matches or it has no
     /// name (never null).
     const char *getChildName4ID(unsigned int id) const;
@@ -648,30 +684,40 @@ public:
 
     // MARK: - Children: copying out and removing
 
+    ///@{
     /// A copy of the child at `index`, or of `fallback` when out of range. Non-containers raise
     /// `CLogicError` "requires DT_array or DT_fields".
     CFields copyChildAt(unsigned int index, const CFields &fallback) const;
     CFields copyChildAt(int index, const CFields &fallback) const;
+    ///@}
+    ///@{
     /// A copy of the first child named `name`, or of `fallback`.
     CFields copyChildAt(const char *name, unsigned int length, const CFields &fallback) const;
     CFields copyChildAt(const char *name, const CFields &fallback) const;
     CFields copyChildAt(const std::string &name, const CFields &fallback) const;
+    /// A copy of the first child with the view's bytes as its name, or of `fallback`.
     CFields copyChildAt(std::string_view name, const CFields &fallback) const {
         return copyChildAt(name.data(), viewNameLength(name), fallback);
     }
+    ///@}
+    ///@{
     /// Removes the child at `index` after copying it whole into `out` when given. False (and no
     /// change) for non-containers, a removed sequence or an index out of range. Later siblings
     /// keep all of their content (values, fixed or valid values, names, IDs, comments).
     bool removeChildAt(unsigned int index, CFields *out = nullptr);
     bool removeChildAt(int index, CFields *out = nullptr);
+    ///@}
+    ///@{
     /// Removes the first child named `name` of a `DT_fields` node, copying it into `out` first.
     /// False for a null or empty name or no match.
     bool removeChildAt(const char *name, unsigned int length, CFields *out = nullptr);
     bool removeChildAt(const char *name, CFields *out = nullptr);
     bool removeChildAt(const std::string &name, CFields *out = nullptr);
+    /// Removes the first child with the view's bytes as its name, as `removeChildAt(name, out)`.
     bool removeChildAt(std::string_view name, CFields *out = nullptr) {
         return removeChildAt(name.data(), viewNameLength(name), out);
     }
+    ///@}
     /// Containers: sets the offsets to 0 and removes every child (the type stays). Other nodes
     /// are unchanged.
     void removeChildAll();
@@ -693,6 +739,11 @@ public:
     /// and false is returned. A type above 7 raises "Unknown data type(%d)" (actual slot) or
     /// "Mismatched data type(%d) for value type(%d)" (second slot).
     bool setValue(E_DataType type, E_ValueKind vk = VK_Actual);
+    ///@{
+    /// Stores `value` in the actual slot (`VK_Actual`) or the second slot (`VK_Fixed`, `VK_Valid`):
+    /// bool as `DT_bool`, signed integers as `DT_sint`, unsigned as `DT_uint`, double as `DT_double`.
+    /// Containers lose their children first. A value kind above 2 raises `CLogicError`
+    /// "Unknown value type(%d)". \returns true when stored.
     bool setValue(bool value, E_ValueKind vk = VK_Actual);
     bool setValue(int value, E_ValueKind vk = VK_Actual);
     bool setValue(long value, E_ValueKind vk = VK_Actual);
@@ -701,11 +752,13 @@ public:
     bool setValue(unsigned long value, E_ValueKind vk = VK_Actual);
     bool setValue(unsigned long long value, E_ValueKind vk = VK_Actual);
     bool setValue(double value, E_ValueKind vk = VK_Actual);
+    ///@}
     /// Owned copy up to the terminating zero; null raises "Value paramter has NULL pointer".
     bool setValue(const char *text, E_ValueKind vk = VK_Actual);
     /// Owned copy of exactly `length` bytes (up to 2147483642); `text` may point into this
     /// node's own value.
     bool setValue(const char *text, unsigned int length, E_ValueKind vk = VK_Actual);
+    /// Owned copy of the string's bytes (zero bytes included).
     bool setValue(const std::string &text, E_ValueKind vk = VK_Actual);
     /// Owned copy of the view's bytes (up to 2147483642).
     bool setValue(std::string_view text, E_ValueKind vk = VK_Actual);
@@ -727,11 +780,15 @@ public:
     /// empty second slot first (containers refuse: false, nothing changed). False for kinds
     /// above 2.
     bool setVK(E_ValueKind kind);
+    /// True for the value kinds 0 to 2.
     static constexpr bool isValidVK(E_ValueKind kind) noexcept { return uint32_t(kind) < 3; }
+    /// True for the data types 0 to 7.
     static constexpr bool isValidDT(E_DataType type) noexcept { return uint32_t(type) < 8; }
 
     // MARK: - Type tests (every test accepts any kind; non-zero kinds address the second slot)
 
+    ///@{
+    /// The data type of the slot (`getDT`), and whether it is null, bool, a code list, an array or a record.
     E_DataType getDT(E_ValueKind vk = VK_Actual) const noexcept {
         return E_DataType(vk == VK_Actual ? (m_ucSlots & 0x07u) : ((m_ucSlots >> 4) & 0x07u));
     }
@@ -740,6 +797,7 @@ public:
     bool isCodelist(E_ValueKind vk = VK_Actual) const noexcept { return getDT(vk) == DT_codelist; }
     bool isArray(E_ValueKind vk = VK_Actual) const noexcept { return getDT(vk) == DT_array; }
     bool isField(E_ValueKind vk = VK_Actual) const noexcept { return getDT(vk) == DT_fields; }
+    ///@}
     /// sint in 32-bit signed range; uint below 2^31; double integral in that range.
     bool isSint32(E_ValueKind vk = VK_Actual) const noexcept;
     /// sint in 0..4294967295; uint up to 4294967295; double integral in that range.
@@ -748,15 +806,21 @@ public:
     bool isSint64(E_ValueKind vk = VK_Actual) const noexcept;
     /// sint at least 0; uint; double integral in [0, 2^64).
     bool isUint64(E_ValueKind vk = VK_Actual) const noexcept;
+    /// `isSint64` or `isUint64`.
     bool isIntegral(E_ValueKind vk = VK_Actual) const noexcept { return isSint64(vk) || isUint64(vk); }
     /// A double or an integral number.
     bool isNumeric(E_ValueKind vk = VK_Actual) const noexcept {
         return getDT(vk) == DT_double || isIntegral(vk);
     }
+    /// As `isNumeric`.
     bool isDouble(E_ValueKind vk = VK_Actual) const noexcept { return isNumeric(vk); }
 
     // MARK: - Conversions (raise `CLogicError` for types without a conversion or values out of range)
 
+    ///@{
+    /// The slot's value converted to the type: null is false or 0, bool 0 or 1, a code list is
+    /// parsed as a number. A value without that conversion or out of the type's range raises
+    /// `CLogicError` (for example "LSint out of Sint32 range", "CFields is not convertible to bool.").
     bool asBool(E_ValueKind vk = VK_Actual) const;
     int asSint32(E_ValueKind vk = VK_Actual) const;
     unsigned int asUint32(E_ValueKind vk = VK_Actual) const;
@@ -769,13 +833,16 @@ public:
         return (vk == VK_Actual && (m_ucSlots & 0x07u) == DT_double) ? m_uActValue.m_dValue
                                                                      : asDoubleOther(vk);
     }
+    ///@}
     /// "" for null and a code list without data, "true"/"false", `ToString` of numbers, the
     /// code list's bytes. Containers raise "Type is not convertible to string".
     std::string asString(E_ValueKind vk = VK_Actual) const;
+    ///@{
     /// Sets `out` to 0; integral slots store `asSint64` and give true; a code list with data is
     /// parsed by `aton64`; everything else gives false.
     bool toSint64(long long &out, E_ValueKind vk = VK_Actual) const;
     bool toUint64(unsigned long long &out, E_ValueKind vk = VK_Actual) const;
+    ///@}
     /// Whether the slot converts to `target` (a target above 7 raises "Unknown data type(%d)").
     bool isConvertible(E_DataType target, E_ValueKind vk = VK_Actual) const;
 
@@ -813,14 +880,18 @@ public:
     bool isEqualDualValue() const noexcept;
     /// Compares actual values only (names, IDs, comments, second values ignored); containers
     /// compare their children pairwise.
+    ///@{
     bool operator==(const CFields &other) const noexcept;
     bool operator!=(const CFields &other) const noexcept { return !(*this == other); }
+    ///@}
     /// Orders actual values: by data type number first, then by value (see the docs of
     /// `compare`).
+    ///@{
     bool operator<(const CFields &other) const noexcept;
     bool operator>(const CFields &other) const noexcept { return other < *this; }
     bool operator<=(const CFields &other) const noexcept { return !(other < *this); }
     bool operator>=(const CFields &other) const noexcept { return !(*this < other); }
+    ///@}
     /// -1 when this < other, 1 when other < this, else 0. Different data types order by their
     /// number (a `DT_sint` is always before a `DT_uint`); containers by child count, then
     /// children; code lists bytewise, a shorter prefix first.
@@ -981,9 +1052,11 @@ public:
     void pkt_SetExp(const tPacketExpInfo &exp) noexcept { m_tPEI = exp; }
     /// True when all 10 bytes are zero.
     static bool pkt_IsNullExp(const tPacketExpInfo &exp) noexcept { return exp == tPacketExpInfo{}; }
+    ///@{
     /// The user pointer (never dereferenced or freed by the library).
     const void *pkt_GetOSA4User() const noexcept { return m_pOSA; }
     void pkt_SetOSA4User(const void *arg) noexcept { m_pOSA = arg; }
+    ///@}
     /// The inner arguments of the hook call running on this field on the calling thread, or an
     /// all-zero record outside a hook call.
     const tInnerSupportedArgs4ESK &pkt_GetISA4ESK() const noexcept;
@@ -1002,10 +1075,12 @@ public:
     int pkt_Parse4OneSelf(const char *data, unsigned int size, bool store);
     /// Parses all leaves under `node` (this node when null).
     int pkt_Parse4Children(const char *data, unsigned int size, bool store, CFields *node = nullptr);
+    ///@{
     /// Compares this field's actual and second value ("fix" leaves when `valid` is false,
     /// "valid" leaves when true; all other fields pass).
     bool pkt_Check4OneSelf(bool valid);
     bool pkt_Check4Children(bool valid, CFields *node = nullptr);
+    ///@}
     /// Keyword check of this field against `data`.
     bool pkt_DetailCheck4OneSelf(const char *data, unsigned int size);
     /// 0 when all leaves pass, else the position of the first failing field plus 1.

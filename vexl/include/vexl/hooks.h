@@ -20,6 +20,7 @@ namespace vexl {
 
 /// First and last external keyword slot.
 inline constexpr unsigned char ESK_SLOT_FIRST = 1;
+/// Last external keyword slot.
 inline constexpr unsigned char ESK_SLOT_LAST = 15;
 
 /// Static access to the six hook tables. Setters return true and store the hook (null empties
@@ -27,19 +28,27 @@ inline constexpr unsigned char ESK_SLOT_LAST = 15;
 /// return the stored hook for slots 1 to 15 and null otherwise. None of them throws.
 class VEXL_API CEskHooks {
 public:
+    ///@{
+    /// Stores `hook` in `slot` (1 to 15; a null hook empties the slot): the check-index,
+    /// get-index, get-text, allot, parse or check hook of that external keyword slot.
+    /// \returns true when stored; false, storing nothing, for any other slot.
     static bool setCheckIdxFP4ESK(unsigned char slot, tCheckIdxFP4ESK hook) noexcept;
     static bool setGetIdxFP4ESK(unsigned char slot, tGetIdxFP4ESK hook) noexcept;
     static bool setGetTxtFP4ESK(unsigned char slot, tGetTxtFP4ESK hook) noexcept;
     static bool setAllotPktFP4ESK(unsigned char slot, tAllotPktFP4ESK hook) noexcept;
     static bool setParsePktFP4ESK(unsigned char slot, tParsePktFP4ESK hook) noexcept;
     static bool setCheckPktFP4ESK(unsigned char slot, tCheckPktFP4ESK hook) noexcept;
+    ///@}
 
+    ///@{
+    /// The hook of that kind stored in `slot`: null for an empty slot or a slot outside 1 to 15.
     static tCheckIdxFP4ESK getCheckIdxFP4ESK(unsigned char slot) noexcept;
     static tGetIdxFP4ESK getGetIdxFP4ESK(unsigned char slot) noexcept;
     static tGetTxtFP4ESK getGetTxtFP4ESK(unsigned char slot) noexcept;
     static tAllotPktFP4ESK getAllotPktFP4ESK(unsigned char slot) noexcept;
     static tParsePktFP4ESK getParsePktFP4ESK(unsigned char slot) noexcept;
     static tCheckPktFP4ESK getCheckPktFP4ESK(unsigned char slot) noexcept;
+    ///@}
 };
 
 } // namespace vexl

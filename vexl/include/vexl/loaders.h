@@ -114,13 +114,16 @@ public:
     explicit ILoaderBase(unsigned int lcbc = LCBC_DEFAULT);
     /// Copies the error state, the configuration and the collect-comments flag.
     ILoaderBase(const ILoaderBase &other);
+    /// Becomes a copy of `other`: its configuration and state.
     ILoaderBase &operator=(const ILoaderBase &other);
     ~ILoaderBase() override;
 
+    ///@{
     /// Replaces the configuration (the int form stores the bit pattern).
     void setLCBC(const CLoaderConfig &lcbc);
     void setLCBC(unsigned int lcbc);
     void setLCBC(int lcbc);
+    ///@}
     /// The configuration bits.
     unsigned int getLCBC() const noexcept { return m_LCBC.BC32_Get(); }
 
@@ -157,8 +160,11 @@ protected:
 /// and the field stack.
 class VEXL_API ILoaderCommon : public ILoaderBase {
 public:
+    /// Empty error list and text window, configuration `lcbc` (48 when not given).
     explicit ILoaderCommon(unsigned int lcbc = LCBC_DEFAULT);
+    /// A copy of `other`: its configuration and state.
     ILoaderCommon(const ILoaderCommon &other);
+    /// Becomes a copy of `other`: its configuration and state.
     ILoaderCommon &operator=(const ILoaderCommon &other);
     ~ILoaderCommon() override;
 
@@ -221,8 +227,11 @@ protected:
 /// The text notation loader (encoding rules `SER_HFW` and `SER_PKT`).
 class VEXL_API CLoader4SER : public ILoaderCommon {
 public:
+    /// A text loader with configuration `lcbc` (48 when not given).
     explicit CLoader4SER(unsigned int lcbc = LCBC_DEFAULT);
+    /// A copy of `other`: its configuration and state.
     CLoader4SER(const CLoader4SER &other);
+    /// Becomes a copy of `other`: its configuration and state.
     CLoader4SER &operator=(const CLoader4SER &other);
     ~CLoader4SER() override;
 
@@ -242,8 +251,11 @@ private:
 /// password block and an encoded body.
 class VEXL_API CLoader4BER : public ILoaderCommon {
 public:
+    /// A binary loader with configuration `lcbc` (48 when not given).
     explicit CLoader4BER(unsigned int lcbc = LCBC_DEFAULT);
+    /// A copy of `other`: its configuration and state.
     CLoader4BER(const CLoader4BER &other);
+    /// Becomes a copy of `other`: its configuration and state.
     CLoader4BER &operator=(const CLoader4BER &other);
     ~CLoader4BER() override;
 
@@ -274,9 +286,12 @@ private:
 ///   characters).
 class VEXL_API CLoaders : public ILoaderBase {
 public:
+    /// A dispatcher with configuration `lcbc` (48 when not given), copied into the inner
+    /// loader before each load.
     explicit CLoaders(unsigned int lcbc = LCBC_DEFAULT);
     /// Copies the error state, the configuration and both inner loaders.
     CLoaders(const CLoaders &other);
+    /// Becomes a copy of `other`: its configuration and state.
     CLoaders &operator=(const CLoaders &other);
     ~CLoaders() override;
 

@@ -45,7 +45,9 @@ template <class T, unsigned SHIFT, unsigned WIDTH> struct tPeiBits {
 
     uint8_t ucByte; ///< the byte shared with the neighbouring members
 
+    /// Uninitialised, as a plain member (`tPacketExpInfo{}` zeroes it).
     tPeiBits() = default;
+    /// Copies the shared byte.
     tPeiBits(const tPeiBits &) = default;
     /// The value of the bits.
     constexpr operator T() const noexcept { return T((ucByte & MASK) >> SHIFT); }
@@ -56,6 +58,7 @@ template <class T, unsigned SHIFT, unsigned WIDTH> struct tPeiBits {
         ucByte = uint8_t((ucByte & ~MASK) | ((unsigned(value) << SHIFT) & MASK));
         return *this;
     }
+    /// Copies the whole shared byte, the neighbouring members included: deprecated.
     [[deprecated("copies the whole byte; assign the value: a.member = b.member()")]] tPeiBits &
     operator=(const tPeiBits &) = default;
 };

@@ -69,12 +69,15 @@ public:
     explicit ISaver(unsigned int scbc = SCBC_DEFAULT);
     /// Copies the error state, SCBC, SIS, encryption type and both work buffers.
     ISaver(const ISaver &other);
+    /// Becomes a copy of `other`: its configuration and state.
     ISaver &operator=(const ISaver &other);
     ~ISaver() override;
 
+    ///@{
     /// Stores the saver configuration bits (the int form stores the bit pattern).
     void setSCBC(int scbc) noexcept { BC32_Set(static_cast<unsigned int>(scbc)); }
     void setSCBC(unsigned int scbc) noexcept { BC32_Set(scbc); }
+    ///@}
     /// The saver configuration bits.
     unsigned int getSCBC() const noexcept { return BC32_Get(); }
 
@@ -127,7 +130,9 @@ private:
 class VEXL_API IStringSaver : public ISaver {
 public:
     IStringSaver() : ISaver(SCBC_DEFAULT) {}
+    /// A copy of `other`: its configuration and state.
     IStringSaver(const IStringSaver &other) = default;
+    /// Becomes a copy of `other`: its configuration and state.
     IStringSaver &operator=(const IStringSaver &other) = default;
     ~IStringSaver() override;
 
@@ -143,7 +148,9 @@ protected:
 class VEXL_API IStreamSaver : public ISaver {
 public:
     IStreamSaver() : ISaver(SCBC_DEFAULT) {}
+    /// A copy of `other`: its configuration and state.
     IStreamSaver(const IStreamSaver &other) : ISaver(other), m_pOut(nullptr) {}
+    /// Becomes a copy of `other`: its configuration and state.
     IStreamSaver &operator=(const IStreamSaver &other) {
         ISaver::operator=(other);
         return *this;
@@ -177,8 +184,11 @@ protected:
 /// `makePEIandValue`/`makePEI`; writing goes on.
 class VEXL_API CSaver4SER_HFW : public IStringSaver {
 public:
+    /// A writer that indents each level by `indentSize` spaces, with SCBC 8.
     explicit CSaver4SER_HFW(unsigned int indentSize = 2);
+    /// A copy of `other`: its configuration and state.
     CSaver4SER_HFW(const CSaver4SER_HFW &other) = default;
+    /// Becomes a copy of `other`: its configuration and state.
     CSaver4SER_HFW &operator=(const CSaver4SER_HFW &other) = default;
     ~CSaver4SER_HFW() override;
 
@@ -202,7 +212,9 @@ class VEXL_API CStreamSaver4SER_HFW : public IStreamSaver {
 public:
     /// `indentUnit` is the text of one indentation level (two spaces when not given).
     explicit CStreamSaver4SER_HFW(std::string indentUnit = "  ");
+    /// A copy of `other`: its configuration and state.
     CStreamSaver4SER_HFW(const CStreamSaver4SER_HFW &other) = default;
+    /// Becomes a copy of `other`: its configuration and state.
     CStreamSaver4SER_HFW &operator=(const CStreamSaver4SER_HFW &other) = default;
     ~CStreamSaver4SER_HFW() override;
 
@@ -233,12 +245,15 @@ private:
 class VEXL_API CSaver4SER_PKT : public IStringSaver {
 public:
     CSaver4SER_PKT() = default;
+    /// A copy of `other`: its configuration and state.
     CSaver4SER_PKT(const CSaver4SER_PKT &other) = default;
+    /// Becomes a copy of `other`: its configuration and state.
     CSaver4SER_PKT &operator=(const CSaver4SER_PKT &other) = default;
     ~CSaver4SER_PKT() override;
 
     /// With `on`, "= " (with a space) follows every name instead of "=".
     void setCompatibilityYAML(bool on) noexcept { m_bCompatibilityYAML = on; }
+    /// True when "= " follows every name.
     bool getCompatibilityYAML() const noexcept { return m_bCompatibilityYAML; }
 
     /// The whole document; SCBC 0x04 adds a final line feed. `password` is not used.
@@ -257,7 +272,9 @@ private:
 class VEXL_API CSaver4BER_BASIC : public IStringSaver {
 public:
     CSaver4BER_BASIC() = default;
+    /// A copy of `other`: its configuration and state.
     CSaver4BER_BASIC(const CSaver4BER_BASIC &other) = default;
+    /// Becomes a copy of `other`: its configuration and state.
     CSaver4BER_BASIC &operator=(const CSaver4BER_BASIC &other) = default;
     ~CSaver4BER_BASIC() override;
 
@@ -282,8 +299,11 @@ private:
 /// and the writer's error (message cut to 511 characters) into itself afterwards.
 class VEXL_API CSavers : public ISaver {
 public:
+    /// A dispatcher with saver configuration `scbc` (8 when not given) and encryption type 0.
     explicit CSavers(unsigned int scbc = SCBC_DEFAULT);
+    /// A copy of `other`: its configuration and state.
     CSavers(const CSavers &other) = default;
+    /// Becomes a copy of `other`: its configuration and state.
     CSavers &operator=(const CSavers &other) = default;
     ~CSavers() override;
 

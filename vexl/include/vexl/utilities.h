@@ -15,11 +15,13 @@ class CFields;
 VEXL_API std::string ToString(long long value);
 /// Decimal digits.
 VEXL_API std::string ToString(unsigned long long value);
-/// As the 64-bit forms.
+///@{
+/// Decimal digits, with "-" for negative values, as the 64-bit forms.
 VEXL_API std::string ToString(long value);
 VEXL_API std::string ToString(unsigned long value);
 VEXL_API std::string ToString(int value);
 VEXL_API std::string ToString(unsigned int value);
+///@}
 /// "true" or "false".
 VEXL_API std::string ToString(bool value);
 /// 17 significant digits ("%.17g"), always with a decimal point, never a comma: 0.1 gives
