@@ -6,9 +6,10 @@ Usage:
 
 Each RESULT.json is the output of one bench_* program run with --benchmark_format=json (and
 usually --benchmark_repetitions=N). For every benchmark the fastest repetition counts (the
-minimum real time), since on a shared machine slow runs are other programs' noise. Every chart
-compares vexl with the peer a user would otherwise use on the same input in the same run: the
-bar is the peer's time divided by vexl's, so a bar beyond 1 means vexl is faster.
+minimum CPU time, or wall time with --clock real), since on a shared machine slow runs are other
+programs' noise. Every chart compares vexl with the peer a user would otherwise use on the same
+input in the same run: the bar is the peer's time divided by vexl's, so a bar beyond 1 means
+vexl is faster.
 
 The charts are SVG written by hand (python3 standard library only), with the machine and the
 date of the run under each. The page's figures table between the markers
@@ -46,26 +47,44 @@ def chart_definitions():
         rows.append((op, f"{op}/vexl", f"{op}/nlohmann", "nlohmann::json"))
     charts.append(("tree", "Building, copying, looking up and destroying trees", rows))
     charts.append(("cipher", "SEED cipher, 1 MiB", [
-        ("encrypt", "BM_Vexl/seed_encrypt_1MiB", "BM_OpenSSL/seed_encrypt_1MiB", "OpenSSL"),
-        ("decrypt", "BM_Vexl/seed_decrypt_1MiB", "BM_OpenSSL/seed_decrypt_1MiB", "OpenSSL"),
+        ("encrypt, widest path", "BM_Vexl/seed_encrypt_1MiB/avx512-gfni", "BM_OpenSSL/seed_encrypt_1MiB", "OpenSSL"),
+        ("encrypt, portable", "BM_Vexl/seed_encrypt_1MiB/portable", "BM_OpenSSL/seed_encrypt_1MiB", "OpenSSL"),
+        ("decrypt, widest path", "BM_Vexl/seed_decrypt_1MiB/avx512-gfni", "BM_OpenSSL/seed_decrypt_1MiB", "OpenSSL"),
+        ("decrypt, portable", "BM_Vexl/seed_decrypt_1MiB/portable", "BM_OpenSSL/seed_decrypt_1MiB", "OpenSSL"),
     ]))
-    charts.append(("packet", "Making and parsing packets", [
-        ("make, 14-field header", "BM_EngineMake/0", "BM_BaselineMake/0", "hand-written C++"),
-        ("make, 40-field body", "BM_EngineMake/1", "BM_BaselineMake/1", "hand-written C++"),
-        ("parse, 14-field header", "BM_EngineParse/0", "BM_BaselineParse/0", "hand-written C++"),
-        ("parse, 40-field body", "BM_EngineParse/1", "BM_BaselineParse/1", "hand-written C++"),
-    ]))
+    rows = []
+    for n, what in ((0, "14-field header"), (1, "40-field body")):
+        rows.append((f"make, {what}", f"BM_EngineMake/{n}", f"BM_HandMakeString/{n}", "hand-written C++"))
+        rows.append((f"make into a buffer, {what}", f"BM_EngineMakeBuffer/{n}", f"BM_HandMakeBuffer/{n}",
+                     "hand-written C++"))
+        rows.append((f"make over 1,024 trees, {what}", f"BM_EngineMakeMany/{n}", f"BM_HandMakeMany/{n}",
+                     "hand-written C++"))
+        rows.append((f"set values + make, {what}", f"BM_EngineSetMake/{n}", f"BM_HandMakeString/{n}",
+                     "hand-written C++"))
+        rows.append((f"parse, {what}", f"BM_EngineParse/{n}", f"BM_HandParse/{n}", "hand-written C++"))
+    charts.append(("packet", "Making and parsing packets", rows))
+    rows = []
+    for d in DOCS:
+        rows.append((f"{d}, import", f"import/vexl/{d}", f"import/nlohmann/{d}", "nlohmann::json"))
+        rows.append((f"{d}, import", f"import/vexl/{d}", f"import/rapidjson/{d}", "RapidJSON"))
+        rows.append((f"{d}, export", f"export/vexl/{d}", f"export/rapidjson/{d}", "RapidJSON"))
+    charts.append(("json", "JSON import into a tree and export from it", rows))
+    rows = []
+    for d in DOCS:
+        rows.append((f"{d}, no password", f"BinaryLoad/{d}/plain", f"TextLoad/{d}", "vexl text"))
+        rows.append((f"{d}, password", f"BinaryLoad/{d}/password", f"TextLoad/{d}", "vexl text"))
+    charts.append(("binary", "Loading a binary document against loading its text", rows))
     return charts
 
 
 PEER_COLOURS = {"RapidJSON": "#4e79a7", "nlohmann::json": "#f28e2b", "OpenSSL": "#59a14f",
-                "hand-written C++": "#b07aa1"}
+                "hand-written C++": "#b07aa1", "vexl text": "#76b7b2"}
 
 UNIT_NS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
 
 
-def load_results(paths):
-    """Minimum real time in nanoseconds per benchmark name, and the run's context."""
+def load_results(paths, clock="cpu_time"):
+    """Minimum time (CPU or wall) in nanoseconds per benchmark name, and the run's context."""
     best, context = {}, {}
     for p in paths:
         with open(p, encoding="utf-8") as f:
@@ -76,7 +95,7 @@ def load_results(paths):
                 continue
             name = b.get("run_name", b["name"])
             name = re.sub(r"(/(real_time|threads:\d+|repeats:\d+|iterations:\d+))+$", "", name)
-            t = b["real_time"] * UNIT_NS[b.get("time_unit", "ns")]
+            t = b[clock] * UNIT_NS[b.get("time_unit", "ns")]
             if name not in best or t < best[name]:
                 best[name] = t
     return best, context
@@ -95,7 +114,7 @@ def machine_text(context):
     cores = context.get("num_cpus") or os.cpu_count()
     date = context.get("date", "")[:10]
     build = context.get("library_build_type", "")
-    return f"{cpu}, {cores} cores (shared) · {date} · best of the repetitions"
+    return f"{cpu}, {cores} cores (shared) · {date} · best CPU time of the repetitions"
 
 
 def fmt_time(ns):
@@ -156,10 +175,12 @@ def main():
     ap.add_argument("--out", default="docs/perf", help="folder of the SVG files")
     ap.add_argument("--page", default="docs/performance.md", help="page whose figures table is rewritten")
     ap.add_argument("--code", default="", help="what was measured, e.g. the commit the benchmarks were built from")
+    ap.add_argument("--clock", choices=("cpu", "real"), default="cpu",
+                    help="compare CPU time (default: steadier on a busy machine) or wall time")
     ap.add_argument("results", nargs="+")
     args = ap.parse_args()
 
-    best, context = load_results(args.results)
+    best, context = load_results(args.results, args.clock + "_time")
     machine = machine_text(context)
     if args.code:
         machine += " · " + args.code
