@@ -37,22 +37,6 @@ std::string asciiText(const CFields &a_tLeaf) {
     }
 }
 
-// Bytes the binary encoders start from (numbers as 8 big-endian bytes).
-uint64_t binaryContentLength(const CFields &a_tLeaf) {
-    switch (a_tLeaf.getDT()) {
-    case DT_bool:
-        return 1;
-    case DT_sint:
-    case DT_uint:
-    case DT_double:
-        return 8;
-    case DT_codelist:
-        return a_tLeaf.getRawBytes();
-    default:
-        return 0;
-    }
-}
-
 // Number of decimal digits of `a_uValue` (at least 1).
 unsigned int decimalDigits(uint64_t a_uValue) {
     unsigned int l_uiDigits = 1;
@@ -137,8 +121,7 @@ bool findLoss(const CFields &a_tLeaf, const tPacketExpInfo &a_tExp, E_LossReason
 
     // Binary fields.
     if (l_bVariable) {
-        const int64_t l_nPrefix =
-            int64_t(l_uiWidth) - a_tExp.nCalibration + int64_t(binaryContentLength(a_tLeaf));
+        const int64_t l_nPrefix = int64_t(l_uiWidth) - a_tExp.nCalibration + int64_t(a_tLeaf.getRawBytes());
         if (l_nPrefix < 0 || exceedsBytes(uint64_t(l_nPrefix), l_uiWidth)) {
             a_eReason = LR_Prefix;
             a_strMessage = "length prefix " + std::to_string(l_nPrefix) + " does not fit " +
