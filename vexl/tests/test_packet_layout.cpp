@@ -72,7 +72,8 @@ public:
         const unsigned l_uCode = below(20);
         if (l_uCode < 11) {
             l_tExp.setLengthCode(LEC_FIXED);
-            l_tExp.setLength(below(21));
+            // Mostly short fields; some past 32 bytes, where the short copies hand over.
+            l_tExp.setLength(below(8) == 0 ? below(70) : below(21));
         } else if (l_uCode < 16) {
             l_tExp.setLengthCode(LEC_VARIABLE);
             l_tExp.uVarWidth = uint8_t(below(4));
@@ -102,7 +103,7 @@ public:
     }
 
     void value(CFields &a_tField) {
-        switch (below(7)) {
+        switch (below(8)) {
         case 0:
             a_tField.setValue(DT_null);
             break;
@@ -119,8 +120,20 @@ public:
         case 4:
             a_tField.setValue((double(below(20001)) - 10000.0) / double(1 + below(8)));
             break;
+        case 5: {
+            // Borrowed text, measured each time it is read.
+            static const char *const s_apBorrowed[] = {"",
+                                                       "Y",
+                                                       "AB",
+                                                       "KRW",
+                                                       "gateway-01",
+                                                       "192.168.100.201",
+                                                       "a borrowed text of more than thirty-two bytes"};
+            a_tField = CStaticString(s_apBorrowed[below(7)]);
+            break;
+        }
         default: {
-            std::string l_strText(below(21), '\0');
+            std::string l_strText(below(6) == 0 ? below(45) : below(21), '\0');
             for (char &c : l_strText)
                 c = below(3) == 0 ? char(m_rng()) : char('0' + below(10));
             a_tField.setValue(l_strText);

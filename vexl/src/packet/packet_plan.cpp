@@ -7,8 +7,10 @@
 #include <cstring>
 
 #include "encoders.h"
+#include "fixed_write.h"
 #include "packet_bytes.h"
 #include "tree/fields_vector.h"
+#include "tree/slot_ops.h"
 
 namespace vexl {
 
@@ -25,19 +27,6 @@ bool isContainerType(E_DataType a_eType) noexcept {
 }
 
 static_assert(sizeof(tPacketExpInfo) == 10, "a layout compares the expression as ten bytes");
-
-// The expression's bytes 0-7 and 8-9; for a variable field with a prefix the recorded length
-// (bytes 6-9), which a stored parse overwrites and nothing else reads, is left out.
-inline void expressionKey(const tPacketExpInfo &a_tExp, bool a_bVariable, uint64_t &a_uLow,
-                          uint16_t &a_uHigh) noexcept {
-    const auto *l_p = reinterpret_cast<const unsigned char *>(&a_tExp);
-    std::memcpy(&a_uLow, l_p, 8);
-    std::memcpy(&a_uHigh, l_p + 8, 2);
-    if (a_bVariable) {
-        a_uLow &= 0x0000FFFFFFFFFFFFULL;
-        a_uHigh = 0;
-    }
-}
 
 } // namespace
 
@@ -66,28 +55,37 @@ bool CPacketPlan::matches(const CFields &root) const noexcept {
     const tChildrenHead *const l_pRoot = root.head();
     if (l_pRoot != m_pRootChildren || l_pRoot->uCount != m_uRootCount)
         return false;
-    // Tree order: a container is checked before the nodes inside its block are read.
-    for (const tStep &l_tStep : m_vecSteps) {
-        const CFields &l_tNode = *l_tStep.pNode;
-        if (l_tStep.eKind <= SK_Empty) {
-            const tChildrenHead *l_pHead = l_tNode.head();
-            if (l_pHead != l_tStep.pChildren ||
-                (l_pHead != nullptr && l_pHead->uCount != l_tStep.uCountOrWidth) ||
-                !isContainerType(l_tNode.getDT()))
-                return false;
-            continue;
-        }
-        uint64_t l_uLow;
-        uint16_t l_uHigh;
-        expressionKey(l_tNode.m_tPEI, l_tStep.bVariable, l_uLow, l_uHigh);
-        if (l_uLow != l_tStep.uExpLow || l_uHigh != l_tStep.uExpHigh || isContainerType(l_tNode.getDT()))
+    // Containers first, in tree order: each is checked, and the check left on failure, before
+    // the nodes inside its block are read. Then the leaves, which only gather differences.
+    for (const tContainerKey &l_tKey : m_vecContainers) {
+        const CFields &l_tNode = *l_tKey.pNode;
+        if (!isContainerType(l_tNode.getDT()))
+            return false;
+        const tChildrenHead *const l_pHead = l_tNode.head();
+        if (l_pHead != l_tKey.pChildren || (l_pHead != nullptr && l_pHead->uCount != l_tKey.uCount))
             return false;
     }
-    return true;
+    uint64_t l_uDiffer = 0;
+    for (const tLeafKey &l_tKey : m_vecLeaves) {
+        const CFields &l_tNode = *l_tKey.pNode;
+        const auto *const l_pExp = reinterpret_cast<const unsigned char *>(&l_tNode.m_tPEI);
+        uint64_t l_uLow;
+        uint16_t l_uHigh;
+        std::memcpy(&l_uLow, l_pExp, 8);
+        std::memcpy(&l_uHigh, l_pExp + 8, 2);
+        // Types 1 and 2 (DT_array, DT_fields) are containers: bits 1 and 2 of 0x06.
+        l_uDiffer |= ((l_uLow & l_tKey.uLowMask) ^ l_tKey.uLow) |
+                     uint16_t((l_uHigh & l_tKey.uHighMask) ^ l_tKey.uHigh) |
+                     ((0x06u >> (l_tNode.m_ucSlots & 0x07u)) & 1u);
+    }
+    return l_uDiffer == 0;
 }
 
 void CPacketPlan::compile(const CFields &root) {
     m_vecSteps.clear();
+    m_vecContainers.clear();
+    m_vecLeaves.clear();
+    m_vecFixed.clear();
     m_bKeywords = false;
     m_bSkipsAhead = false;
     m_bVariable = false;
@@ -103,18 +101,27 @@ void CPacketPlan::compileChildren(const CFields &node) {
         l_tStep.pNode = const_cast<CFields *>(&l_tChild);
         if (isContainerType(l_tChild.getDT())) {
             const tChildrenHead *const l_pHead = l_tChild.head();
-            l_tStep.pChildren = l_pHead;
             l_tStep.uCountOrWidth = l_pHead != nullptr ? l_pHead->uCount : 0u;
             l_tStep.eKind = l_tStep.uCountOrWidth != 0 ? SK_Container : SK_Empty;
             m_vecSteps.push_back(l_tStep);
+            m_vecContainers.push_back({&l_tChild, l_pHead, l_tStep.uCountOrWidth});
             if (l_tStep.eKind == SK_Container)
                 compileChildren(l_tChild);
             continue;
         }
         const tPacketExpInfo &l_tExp = l_tChild.m_tPEI;
         const E_LengthExpCode l_eLength = l_tExp.eLengthCode();
-        l_tStep.bVariable = l_eLength == LEC_VARIABLE && l_tExp.uVarWidth != 0;
-        expressionKey(l_tExp, l_tStep.bVariable, l_tStep.uExpLow, l_tStep.uExpHigh);
+        // A variable field with a prefix records, in bytes 6-9, the length a stored parse read:
+        // not part of the layout.
+        const bool l_bVariable = l_eLength == LEC_VARIABLE && l_tExp.uVarWidth != 0;
+        tLeafKey l_tKey{&l_tChild, 0, l_bVariable ? 0x0000FFFFFFFFFFFFULL : ~0ULL, 0,
+                        uint16_t(l_bVariable ? 0u : 0xFFFFu)};
+        const auto *const l_pExp = reinterpret_cast<const unsigned char *>(&l_tExp);
+        std::memcpy(&l_tKey.uLow, l_pExp, 8);
+        std::memcpy(&l_tKey.uHigh, l_pExp + 8, 2);
+        l_tKey.uLow &= l_tKey.uLowMask;
+        l_tKey.uHigh &= l_tKey.uHighMask;
+        m_vecLeaves.push_back(l_tKey);
         l_tStep.eKind = SK_Leaf;
         if (l_tExp.uSKI() != 0)
             m_bKeywords = true;
@@ -126,6 +133,7 @@ void CPacketPlan::compileChildren(const CFields &node) {
                 l_tStep.eKind = l_bAscii ? SK_AsciiFixed : SK_BinaryFixed;
                 l_tStep.uCountOrWidth = l_uiLength;
                 m_uFixedSize += l_uiLength;
+                m_vecFixed.push_back({&l_tChild, l_uiLength, l_bAscii});
             }
         } else if (l_eLength == LEC_VARIABLE && l_tExp.uVarWidth != 0) {
             l_tStep.eKind = l_bAscii ? SK_AsciiVariable : SK_BinaryVariable;
@@ -140,14 +148,25 @@ void CPacketPlan::compileChildren(const CFields &node) {
 // MARK: - Making
 
 void CPacketPlan::writeFixed(char *out) const {
-    for (const tStep &l_tStep : m_vecSteps) {
-        if (l_tStep.eKind == SK_AsciiFixed) {
-            writeAsciiFixed(out, *l_tStep.pNode, l_tStep.uCountOrWidth);
-            out += l_tStep.uCountOrWidth;
-        } else if (l_tStep.eKind == SK_BinaryFixed) {
-            writeBinaryFixed(out, *l_tStep.pNode, l_tStep.uCountOrWidth);
-            out += l_tStep.uCountOrWidth;
+    // The two kinds of value most fields hold, written here; the others by the general writers.
+    for (const tFixedStep &l_tStep : m_vecFixed) {
+        const CFields &l_tLeaf = *l_tStep.pNode;
+        const uint32_t l_uiWidth = l_tStep.uWidth;
+        const uint8_t l_uBits = l_tLeaf.m_ucSlots & 0x0Fu;
+        const uMultiValue &l_uValue = l_tLeaf.m_uActValue;
+        if (l_uBits == (DT_codelist | slot::OWNED) && l_uValue.m_cpValue != nullptr) {
+            uint32_t l_uiCount;
+            std::memcpy(&l_uiCount, l_uValue.m_cpValue, 4);
+            writePadded(out, l_uValue.m_cpValue + 4, l_uiCount, l_uiWidth, l_tStep.bAscii ? ' ' : '\0');
+        } else if (l_uBits == DT_uint && l_tStep.bAscii &&
+                   (l_uiWidth >= 20 || l_uValue.m_ullValue < kPowersOfTen[l_uiWidth])) {
+            writeDigitsRight(out, l_uValue.m_ullValue, l_uiWidth);
+        } else if (l_tStep.bAscii) {
+            writeAsciiFixed(out, l_tLeaf, l_uiWidth);
+        } else {
+            writeBinaryFixed(out, l_tLeaf, l_uiWidth);
         }
+        out += l_uiWidth;
     }
 }
 

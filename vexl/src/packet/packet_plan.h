@@ -62,13 +62,30 @@ private:
 
     struct tStep {
         CFields *pNode;         // the node, inside its parent's children block
-        const void *pChildren;  // containers: their children block
-        uint64_t uExpLow;       // leaves: expression bytes 0-7 (a variable field's 6-7 masked)
-        uint16_t uExpHigh;      // leaves: expression bytes 8-9 (0 for a variable field)
-        E_StepKind eKind;       //
-        bool bVariable;         // leaves: a variable field with a prefix, whose recorded length
-                                // is not part of the layout (a stored parse sets it)
         uint32_t uCountOrWidth; // containers: child count; fixed leaves: their length
+        E_StepKind eKind;       //
+    };
+
+    // What the check compares, per container (in tree order) and per leaf. A leaf's expression
+    // is read as bytes 0-7 and, in one load, bytes 8-9 with the type byte behind them.
+    struct tContainerKey {
+        const CFields *pNode;
+        const void *pChildren;
+        uint32_t uCount;
+    };
+    struct tLeafKey {
+        const CFields *pNode;
+        uint64_t uLow;     // expression bytes 0-7, masked
+        uint64_t uLowMask; // a variable field's recorded length is left out
+        uint16_t uHigh;    // expression bytes 8-9, masked
+        uint16_t uHighMask;
+    };
+
+    // One fixed field as making writes it: where its bytes go is the sum of the widths before.
+    struct tFixedStep {
+        const CFields *pNode;
+        uint32_t uWidth;
+        bool bAscii;
     };
 
     bool matches(const CFields &root) const noexcept;
@@ -77,6 +94,9 @@ private:
     void writeFixed(char *out) const;
 
     std::vector<tStep> m_vecSteps;
+    std::vector<tContainerKey> m_vecContainers;
+    std::vector<tLeafKey> m_vecLeaves;
+    std::vector<tFixedStep> m_vecFixed; // the fixed fields in packet order
     const void *m_pRootChildren = nullptr;
     uint32_t m_uRootCount = 0;
     bool m_bKeywords = false;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "encoders.h"
+#include "fixed_write.h"
 #include "packet_bytes.h"
 #include "vexl/fields.h"
 #include "vexl/utilities.h"
@@ -16,40 +17,18 @@ namespace {
 
 constexpr unsigned char kNegativeFill = 0xAD;
 
-// 10^n for n = 0 to 19.
-constexpr uint64_t kPowersOfTen[20] = {1ULL,
-                                       10ULL,
-                                       100ULL,
-                                       1000ULL,
-                                       10000ULL,
-                                       100000ULL,
-                                       1000000ULL,
-                                       10000000ULL,
-                                       100000000ULL,
-                                       1000000000ULL,
-                                       10000000000ULL,
-                                       100000000000ULL,
-                                       1000000000000ULL,
-                                       10000000000000ULL,
-                                       100000000000000ULL,
-                                       1000000000000000ULL,
-                                       10000000000000000ULL,
-                                       100000000000000000ULL,
-                                       1000000000000000000ULL,
-                                       10000000000000000000ULL};
-
 // `a_uiLen` characters of text in exactly `a_uiWidth`: its first characters when too long, else
 // "0" in front (after the "-" of a negative number).
 inline void writeSignedPadded(char *a_p, const char *a_cpText, size_t a_uiLen, uint32_t a_uiWidth) {
     if (a_uiLen >= a_uiWidth) {
-        std::memcpy(a_p, a_cpText, a_uiWidth);
+        copyShort(a_p, a_cpText, a_uiWidth);
     } else if (a_cpText[0] != '-') {
-        std::memset(a_p, '0', a_uiWidth - a_uiLen);
-        std::memcpy(a_p + (a_uiWidth - a_uiLen), a_cpText, a_uiLen);
+        fillShort(a_p, '0', a_uiWidth - a_uiLen);
+        copyShort(a_p + (a_uiWidth - a_uiLen), a_cpText, a_uiLen);
     } else {
         a_p[0] = '-';
-        std::memset(a_p + 1, '0', a_uiWidth - a_uiLen);
-        std::memcpy(a_p + 1 + (a_uiWidth - a_uiLen), a_cpText + 1, a_uiLen - 1);
+        fillShort(a_p + 1, '0', a_uiWidth - a_uiLen);
+        copyShort(a_p + 1 + (a_uiWidth - a_uiLen), a_cpText + 1, a_uiLen - 1);
     }
 }
 
@@ -57,27 +36,19 @@ inline void writeSignedPadded(char *a_p, const char *a_cpText, size_t a_uiLen, u
 // number that is wider. A number that fits is written in place, from its end.
 inline void writeUnsignedDigits(char *a_p, uint64_t a_uValue, uint32_t a_uiWidth) {
     if (a_uiWidth >= 20 || a_uValue < kPowersOfTen[a_uiWidth]) {
-        char *const l_pEnd = a_p + a_uiWidth;
-        char *const l_pFirst = formatDecimalBackward(l_pEnd, a_uValue);
-        std::memset(a_p, '0', size_t(l_pFirst - a_p));
+        writeDigitsRight(a_p, a_uValue, a_uiWidth);
         return;
     }
     char l_acBuf[kDecimalBufferSize];
     char *const l_pEnd = l_acBuf + kDecimalBufferSize;
-    std::memcpy(a_p, formatDecimalBackward(l_pEnd, a_uValue), a_uiWidth);
+    copyShort(a_p, formatDecimalBackward(l_pEnd, a_uValue), a_uiWidth);
 }
 
 // Code-list bytes in exactly `a_uiWidth`: cut, or padded behind with `a_cFill`.
 inline void writeCodes(char *a_p, const CFields &a_tField, uint32_t a_uiWidth, char a_cFill) {
     const char *l_cpBytes = nullptr;
     const uint32_t l_uiCount = a_tField.getCodePoint(&l_cpBytes);
-    if (l_uiCount >= a_uiWidth) {
-        std::memcpy(a_p, l_cpBytes, a_uiWidth);
-    } else {
-        if (l_uiCount != 0)
-            std::memcpy(a_p, l_cpBytes, l_uiCount);
-        std::memset(a_p + l_uiCount, a_cFill, a_uiWidth - l_uiCount);
-    }
+    writePadded(a_p, l_cpBytes, l_uiCount, a_uiWidth, a_cFill);
 }
 
 } // namespace

@@ -1,0 +1,92 @@
+// The short copies and fills that write fixed fields: every length from 0 past the point where
+// they hand over to the library, compared with memcpy/memset, with guard bytes on both sides of
+// the destination so that a store outside the field is caught.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "packet/fixed_write.h"
+
+using namespace vexl::detail;
+
+namespace {
+
+constexpr size_t kGuard = 40;
+constexpr size_t kMax = 80;
+
+// A destination with guard bytes around it; `at` is where the field starts.
+struct tGuarded {
+    char acBytes[kGuard + kMax + kGuard];
+    tGuarded() { std::memset(acBytes, '#', sizeof(acBytes)); }
+    char *at() { return acBytes + kGuard; }
+    // True when nothing outside [at, at + n) changed.
+    bool untouchedOutside(size_t n) const {
+        for (size_t i = 0; i < sizeof(acBytes); ++i)
+            if ((i < kGuard || i >= kGuard + n) && acBytes[i] != '#')
+                return false;
+        return true;
+    }
+};
+
+std::string source(size_t n) {
+    std::string l_str(n, '\0');
+    for (size_t i = 0; i < n; ++i)
+        l_str[i] = char('a' + i % 26);
+    return l_str;
+}
+
+} // namespace
+
+TEST(PacketFixedWrite, CopyAndFillMatchTheLibraryAtEveryLengthAndStayInside) {
+    for (size_t n = 0; n <= kMax; ++n) {
+        // The source is a block of exactly n bytes, so a read past it is caught by the sanitizers.
+        const std::string l_strSource = source(n);
+        std::unique_ptr<char[]> l_pSource(new char[n == 0 ? 1 : n]);
+        std::memcpy(l_pSource.get(), l_strSource.data(), n);
+        tGuarded l_tCopy;
+        copyShort(l_tCopy.at(), l_pSource.get(), n);
+        EXPECT_EQ(std::string(l_tCopy.at(), n), l_strSource) << "copy of " << n;
+        EXPECT_TRUE(l_tCopy.untouchedOutside(n)) << "copy of " << n;
+
+        for (const char l_cFill : {' ', '0', '\0', '\xAD'}) {
+            tGuarded l_tFill;
+            fillShort(l_tFill.at(), l_cFill, n);
+            EXPECT_EQ(std::string(l_tFill.at(), n), std::string(n, l_cFill)) << "fill of " << n;
+            EXPECT_TRUE(l_tFill.untouchedOutside(n)) << "fill of " << n;
+        }
+    }
+}
+
+TEST(PacketFixedWrite, PaddedTextIsCutOrFilledToTheWidth) {
+    for (size_t l_uiWidth = 0; l_uiWidth <= 70; ++l_uiWidth) {
+        for (size_t l_uiLen = 0; l_uiLen <= 70; l_uiLen += (l_uiLen < 40 ? 1 : 7)) {
+            const std::string l_strText = source(l_uiLen);
+            std::string l_strWant = l_strText.substr(0, l_uiWidth);
+            l_strWant.resize(l_uiWidth, ' ');
+            tGuarded l_tOut;
+            writePadded(l_tOut.at(), l_strText.data(), l_uiLen, l_uiWidth, ' ');
+            ASSERT_EQ(std::string(l_tOut.at(), l_uiWidth), l_strWant) << l_uiLen << " in " << l_uiWidth;
+            ASSERT_TRUE(l_tOut.untouchedOutside(l_uiWidth)) << l_uiLen << " in " << l_uiWidth;
+        }
+    }
+}
+
+TEST(PacketFixedWrite, DigitsAreRightAlignedWithZerosInFront) {
+    const unsigned long long l_auValues[] = {
+        0, 7, 42, 999, 1000, 1234567, 99999999, 100000000, 20240305090703ULL, 18446744073709551615ULL};
+    for (const unsigned long long l_uValue : l_auValues) {
+        const size_t l_uiDigits = std::to_string(l_uValue).size();
+        for (size_t l_uiWidth = l_uiDigits; l_uiWidth <= 40; ++l_uiWidth) {
+            char l_acWant[64];
+            std::snprintf(l_acWant, sizeof(l_acWant), "%0*llu", int(l_uiWidth), l_uValue);
+            tGuarded l_tOut;
+            writeDigitsRight(l_tOut.at(), l_uValue, l_uiWidth);
+            ASSERT_EQ(std::string(l_tOut.at(), l_uiWidth), l_acWant) << l_uValue << " in " << l_uiWidth;
+            ASSERT_TRUE(l_tOut.untouchedOutside(l_uiWidth)) << l_uValue << " in " << l_uiWidth;
+        }
+    }
+}
