@@ -4,6 +4,7 @@
 
 #include "packet_plan.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "encoders.h"
@@ -28,6 +29,22 @@ bool isContainerType(E_DataType a_eType) noexcept {
 
 static_assert(sizeof(tPacketExpInfo) == 10, "a layout compares the expression as ten bytes");
 
+// A leaf's last 16 bytes, read as two words.
+inline void leafWindow(const CFields &a_tNode, uint64_t (&a_auWords)[2]) noexcept {
+    std::memcpy(a_auWords, reinterpret_cast<const unsigned char *>(&a_tNode) + (sizeof(CFields) - 16), 16);
+}
+
+// Byte masks of a leaf's window, applied to the words. Every byte is a byte of the expression,
+// the type byte, or something the layout does not depend on.
+inline void leafMasks(size_t a_uiExpressionAt, size_t a_uiTypeAt, bool a_bVariable,
+                      uint64_t (&a_auMask)[2]) noexcept {
+    unsigned char l_aucMask[16] = {};
+    // A variable field with a prefix records, in bytes 6-9, the length a stored parse read.
+    std::memset(l_aucMask + a_uiExpressionAt, 0xFF, a_bVariable ? 6 : 10);
+    l_aucMask[a_uiTypeAt] = 0x0F; // the actual value's type and ownership
+    std::memcpy(a_auMask, l_aucMask, 16);
+}
+
 } // namespace
 
 // MARK: - Compiling and checking
@@ -51,12 +68,39 @@ CPacketPlan &CPacketPlan::of(const CFields &root) {
     return *l_pPlan;
 }
 
-bool CPacketPlan::matches(const CFields &root) const noexcept {
+bool CPacketPlan::matches(const CFields &root) noexcept {
+    if (!containersMatch(root))
+        return false;
+    // Each leaf as two masked words against its key, without a branch per leaf.
+    uint64_t l_uDiffer = 0;
+    for (const tLeafKey &l_tKey : m_vecLeaves) {
+        uint64_t l_auWords[2];
+        leafWindow(*l_tKey.pNode, l_auWords);
+        l_uDiffer |= ((l_auWords[0] & l_tKey.auMask[0]) ^ l_tKey.auKey[0]) |
+                     ((l_auWords[1] & l_tKey.auMask[1]) ^ l_tKey.auKey[1]);
+    }
+    if (l_uDiffer == 0)
+        return true;
+    // Something differs. When it is only the type of some values (a number set from another
+    // type, a parse storing text into a null), the layout still holds: the keys take the new
+    // types and nothing is compiled again.
+    if (!leavesMatchButTheirTypes())
+        return false;
+    for (tLeafKey &l_tKey : m_vecLeaves) {
+        uint64_t l_auWords[2];
+        leafWindow(*l_tKey.pNode, l_auWords);
+        l_tKey.auKey[0] = l_auWords[0] & l_tKey.auMask[0];
+        l_tKey.auKey[1] = l_auWords[1] & l_tKey.auMask[1];
+    }
+    return true;
+}
+
+bool CPacketPlan::containersMatch(const CFields &root) const noexcept {
     const tChildrenHead *const l_pRoot = root.head();
     if (l_pRoot != m_pRootChildren || l_pRoot->uCount != m_uRootCount)
         return false;
-    // Containers first, in tree order: each is checked, and the check left on failure, before
-    // the nodes inside its block are read. Then the leaves, which only gather differences.
+    // In tree order: each container is checked, and the check left on failure, before the
+    // nodes inside its block are read.
     for (const tContainerKey &l_tKey : m_vecContainers) {
         const CFields &l_tNode = *l_tKey.pNode;
         if (!isContainerType(l_tNode.getDT()))
@@ -65,23 +109,29 @@ bool CPacketPlan::matches(const CFields &root) const noexcept {
         if (l_pHead != l_tKey.pChildren || (l_pHead != nullptr && l_pHead->uCount != l_tKey.uCount))
             return false;
     }
-    uint64_t l_uDiffer = 0;
+    return true;
+}
+
+bool CPacketPlan::leavesMatchButTheirTypes() const noexcept {
+    uint64_t l_auTypeMask[2] = {0, 0};
+    reinterpret_cast<unsigned char *>(l_auTypeMask)[kTypeAt] = 0xFF;
     for (const tLeafKey &l_tKey : m_vecLeaves) {
-        const CFields &l_tNode = *l_tKey.pNode;
-        const auto *const l_pExp = reinterpret_cast<const unsigned char *>(&l_tNode.m_tPEI);
-        uint64_t l_uLow;
-        uint16_t l_uHigh;
-        std::memcpy(&l_uLow, l_pExp, 8);
-        std::memcpy(&l_uHigh, l_pExp + 8, 2);
-        // Types 1 and 2 (DT_array, DT_fields) are containers: bits 1 and 2 of 0x06.
-        l_uDiffer |= ((l_uLow & l_tKey.uLowMask) ^ l_tKey.uLow) |
-                     uint16_t((l_uHigh & l_tKey.uHighMask) ^ l_tKey.uHigh) |
-                     ((0x06u >> (l_tNode.m_ucSlots & 0x07u)) & 1u);
+        uint64_t l_auWords[2];
+        leafWindow(*l_tKey.pNode, l_auWords);
+        for (int i = 0; i < 2; ++i)
+            if (((l_auWords[i] & l_tKey.auMask[i]) ^ l_tKey.auKey[i]) & ~l_auTypeMask[i])
+                return false;
+        if (isContainerType(l_tKey.pNode->getDT()))
+            return false;
     }
-    return l_uDiffer == 0;
+    return true;
 }
 
 void CPacketPlan::compile(const CFields &root) {
+    static_assert(offsetof(CFields, m_tPEI) + sizeof(tPacketExpInfo) == offsetof(CFields, m_ucSlots) &&
+                      offsetof(CFields, m_ucSlots) + 2 == sizeof(CFields) &&
+                      offsetof(CFields, m_tPEI) >= kWindowAt,
+                  "a leaf's expression and type are in its last 16 bytes");
     m_vecSteps.clear();
     m_vecContainers.clear();
     m_vecLeaves.clear();
@@ -111,16 +161,12 @@ void CPacketPlan::compileChildren(const CFields &node) {
         }
         const tPacketExpInfo &l_tExp = l_tChild.m_tPEI;
         const E_LengthExpCode l_eLength = l_tExp.eLengthCode();
-        // A variable field with a prefix records, in bytes 6-9, the length a stored parse read:
-        // not part of the layout.
         const bool l_bVariable = l_eLength == LEC_VARIABLE && l_tExp.uVarWidth != 0;
-        tLeafKey l_tKey{&l_tChild, 0, l_bVariable ? 0x0000FFFFFFFFFFFFULL : ~0ULL, 0,
-                        uint16_t(l_bVariable ? 0u : 0xFFFFu)};
-        const auto *const l_pExp = reinterpret_cast<const unsigned char *>(&l_tExp);
-        std::memcpy(&l_tKey.uLow, l_pExp, 8);
-        std::memcpy(&l_tKey.uHigh, l_pExp + 8, 2);
-        l_tKey.uLow &= l_tKey.uLowMask;
-        l_tKey.uHigh &= l_tKey.uHighMask;
+        tLeafKey l_tKey{&l_tChild, {}, {}};
+        leafMasks(kExpressionAt, kTypeAt, l_bVariable, l_tKey.auMask);
+        leafWindow(l_tChild, l_tKey.auKey);
+        l_tKey.auKey[0] &= l_tKey.auMask[0];
+        l_tKey.auKey[1] &= l_tKey.auMask[1];
         m_vecLeaves.push_back(l_tKey);
         l_tStep.eKind = SK_Leaf;
         if (l_tExp.uSKI() != 0)

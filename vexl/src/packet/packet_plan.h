@@ -66,19 +66,20 @@ private:
         E_StepKind eKind;       //
     };
 
-    // What the check compares, per container (in tree order) and per leaf. A leaf's expression
-    // is read as bytes 0-7 and, in one load, bytes 8-9 with the type byte behind them.
+    // What the check compares, per container (in tree order) and per leaf. A leaf is compared
+    // through the last 16 bytes of its node, which hold its expression and its type.
     struct tContainerKey {
         const CFields *pNode;
         const void *pChildren;
         uint32_t uCount;
     };
+    static constexpr size_t kWindowAt = sizeof(CFields) - 16;
+    static constexpr size_t kExpressionAt = offsetof(CFields, m_tPEI) - kWindowAt;
+    static constexpr size_t kTypeAt = offsetof(CFields, m_ucSlots) - kWindowAt;
     struct tLeafKey {
         const CFields *pNode;
-        uint64_t uLow;     // expression bytes 0-7, masked
-        uint64_t uLowMask; // a variable field's recorded length is left out
-        uint16_t uHigh;    // expression bytes 8-9, masked
-        uint16_t uHighMask;
+        uint64_t auKey[2];  // those bytes when the layout was compiled, masked
+        uint64_t auMask[2]; // the expression (without a variable field's recorded length), the type
     };
 
     // One fixed field as making writes it: where its bytes go is the sum of the widths before.
@@ -88,7 +89,9 @@ private:
         bool bAscii;
     };
 
-    bool matches(const CFields &root) const noexcept;
+    bool matches(const CFields &root) noexcept;
+    bool containersMatch(const CFields &root) const noexcept;
+    bool leavesMatchButTheirTypes() const noexcept;
     void compile(const CFields &root);
     void compileChildren(const CFields &node);
     void writeFixed(char *out) const;
