@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <random>
 #include <string>
 
 #include "packet/fixed_write.h"
@@ -87,6 +89,36 @@ TEST(PacketFixedWrite, DigitsAreRightAlignedWithZerosInFront) {
             writeDigitsRight(l_tOut.at(), l_uValue, l_uiWidth);
             ASSERT_EQ(std::string(l_tOut.at(), l_uiWidth), l_acWant) << l_uValue << " in " << l_uiWidth;
             ASSERT_TRUE(l_tOut.untouchedOutside(l_uiWidth)) << l_uValue << " in " << l_uiWidth;
+        }
+    }
+    // Random numbers of every digit count in every width they fit, and the eight-digit word
+    // over a stride of its whole range (every lane's carries).
+    std::mt19937_64 l_rng(20261209);
+    for (unsigned l_uiDigits = 1; l_uiDigits <= 20; ++l_uiDigits) {
+        for (int l_nRound = 0; l_nRound < 200; ++l_nRound) {
+            std::string l_strText(l_uiDigits, '0');
+            for (size_t i = 0; i < l_uiDigits; ++i)
+                l_strText[i] = char('0' + l_rng() % 10);
+            if (l_uiDigits == 20 && l_strText > "18446744073709551615")
+                l_strText.replace(0, 2, "10");
+            const unsigned long long l_uValue = std::stoull(l_strText);
+            for (size_t l_uiWidth = l_uiDigits; l_uiWidth <= 24; ++l_uiWidth) {
+                const std::string l_strWant = std::string(l_uiWidth - l_uiDigits, '0') + l_strText;
+                tGuarded l_tOut;
+                writeDigitsRight(l_tOut.at(), l_uValue, l_uiWidth);
+                ASSERT_EQ(std::string(l_tOut.at(), l_uiWidth), l_strWant) << l_uValue << " in " << l_uiWidth;
+                ASSERT_TRUE(l_tOut.untouchedOutside(l_uiWidth));
+            }
+        }
+    }
+    for (uint32_t l_uValue = 0; l_uValue < 100000000; l_uValue += 9973) {
+        char l_acWant[16];
+        std::snprintf(l_acWant, sizeof(l_acWant), "%08u", l_uValue);
+        const uint64_t l_uDigits = eightDigitChars(l_uValue);
+        char l_acGot[8];
+        std::memcpy(l_acGot, &l_uDigits, 8);
+        if (std::endian::native == std::endian::little) {
+            ASSERT_EQ(std::string(l_acGot, 8), l_acWant) << l_uValue;
         }
     }
 }

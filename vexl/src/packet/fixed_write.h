@@ -4,6 +4,7 @@
 // up to 32 bytes with at most two overlapping loads and stores of one width, and leave longer
 // runs to the library. None reads or writes outside [dst, dst + n) or [src, src + n).
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -101,11 +102,39 @@ inline void writePadded(char *dst, const char *src, size_t len, size_t width, ch
     fillShort(dst + len, fill, width - len);
 }
 
+/// The eight decimal digits of `value` (below 10^8, "0" in front) as eight ASCII bytes, the
+/// first digit in the lowest byte: both halves of four digits are split into pairs, then the
+/// pairs into digits, each step one multiplication for all lanes of the word.
+inline uint64_t eightDigitChars(uint32_t value) noexcept {
+    uint64_t l_uWord = uint64_t(value / 10000) | (uint64_t(value % 10000) << 32);
+    // x / 100 = (x * 10486) >> 20 for every x below 10^4, in two 32-bit lanes.
+    uint64_t l_uHigh = ((l_uWord * 10486) >> 20) & 0x0000007F0000007FULL;
+    l_uWord = l_uHigh | ((l_uWord - l_uHigh * 100) << 16);
+    // x / 10 = (x * 103) >> 10 for every x below 100, in four 16-bit lanes.
+    l_uHigh = ((l_uWord * 103) >> 10) & 0x000F000F000F000FULL;
+    l_uWord = l_uHigh | ((l_uWord - l_uHigh * 10) << 8);
+    return l_uWord | 0x3030303030303030ULL;
+}
+
 /// Decimal digits of `value` in exactly `width` characters, "0" in front, when the number has
-/// at most `width` digits (the caller checks). Digits are written from the end, two at a time.
+/// at most `width` digits (the caller checks).
 inline void writeDigitsRight(char *dst, uint64_t value, size_t width) noexcept {
-    char *const l_pFirst = formatDecimalBackward(dst + width, value);
-    fillShort(dst, '0', size_t(l_pFirst - dst));
+    // Up to four digits, pairs are as quick; longer numbers take the eight-digit words.
+    if (std::endian::native != std::endian::little || value < 10000 || width > 16) {
+        char *const l_pFirst = formatDecimalBackward(dst + width, value);
+        fillShort(dst, '0', size_t(l_pFirst - dst));
+    } else if (width <= 8) {
+        const uint64_t l_uDigits = eightDigitChars(uint32_t(value));
+        char l_acDigits[8];
+        std::memcpy(l_acDigits, &l_uDigits, 8);
+        copyShort(dst, l_acDigits + (8 - width), width);
+    } else if (width <= 16) {
+        const uint64_t l_auDigits[2] = {eightDigitChars(uint32_t(value / 100000000)),
+                                        eightDigitChars(uint32_t(value % 100000000))};
+        char l_acDigits[16];
+        std::memcpy(l_acDigits, l_auDigits, 16);
+        copyShort(dst, l_acDigits + (16 - width), width);
+    }
 }
 
 } // namespace vexl::detail
