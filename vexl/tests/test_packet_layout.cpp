@@ -61,7 +61,8 @@ public:
 
 class CGenerator {
 public:
-    explicit CGenerator(uint32_t seed, bool keywords) : m_rng(seed), m_bKeywords(keywords) {}
+    explicit CGenerator(uint32_t seed, bool keywords, bool fixedOnly = false)
+        : m_rng(seed), m_bKeywords(keywords), m_bFixedOnly(fixedOnly) {}
 
     unsigned below(unsigned n) { return unsigned(m_rng() % n); }
 
@@ -69,6 +70,12 @@ public:
         tPacketExpInfo l_tExp{};
         l_tExp.setPacketCode(below(2) ? PEC_BINARY : PEC_ASCII);
         l_tExp.setRuntimeCode(below(2) ? REC_NUMBER : REC_CHARACTER);
+        if (m_bFixedOnly) {
+            // The layouts of fixed records: every field fixed and at least one byte wide.
+            l_tExp.setLengthCode(LEC_FIXED);
+            l_tExp.setLength(1 + (below(8) == 0 ? below(40) : below(16)));
+            return l_tExp;
+        }
         const unsigned l_uCode = below(20);
         if (l_uCode < 11) {
             l_tExp.setLengthCode(LEC_FIXED);
@@ -174,6 +181,7 @@ public:
 private:
     std::mt19937 m_rng;
     bool m_bKeywords;
+    bool m_bFixedOnly;
 };
 
 // MARK: - Comparing trees
@@ -367,6 +375,39 @@ TEST(PacketLayout, RandomLayoutsMatchTheWalkOverTheTree) {
                 return;
         }
     }
+}
+
+TEST(PacketLayout, FixedRecordsMatchTheWalkOverTheTree) {
+    // Records of fixed fields only take the shortest paths of making and parsing. The changes
+    // between calls may bring in other fields and keywords.
+    CClockScope l_clock(fixedClock);
+    CHookScope l_hooks;
+    for (uint32_t l_uSeed = 1; l_uSeed <= 200; ++l_uSeed) {
+        SCOPED_TRACE("seed " + std::to_string(l_uSeed));
+        CGenerator l_gen(l_uSeed, false, true);
+        CFields l_tLayout(DT_fields);
+        l_gen.record(l_tLayout, 0);
+        CFields l_tWalked(l_tLayout);
+        compareCalls(l_tLayout, l_tWalked, l_gen, "first");
+        for (uint32_t l_uStep = 0; l_uStep < 4; ++l_uStep) {
+            const uint32_t l_uMutation = l_uSeed * 131 + l_uStep;
+            mutate(l_tLayout, l_uMutation);
+            mutate(l_tWalked, l_uMutation);
+            compareCalls(l_tLayout, l_tWalked, l_gen, "after a change");
+            if (HasFatalFailure())
+                return;
+        }
+    }
+}
+
+TEST(PacketLayout, AFieldParsedFromItsOwnBytesKeepsThem) {
+    CFields l_tRoot;
+    addLeaf(l_tRoot, "a", "abcd", "ACF4");
+    ASSERT_EQ(l_tRoot.pkt_Make4Children(false), "abcd");
+    const char *l_cpOwn = nullptr;
+    ASSERT_EQ(l_tRoot[0u].getCodePoint(&l_cpOwn), 4u);
+    EXPECT_EQ(l_tRoot.pkt_Parse4Children(l_cpOwn, 4, true), 0);
+    EXPECT_EQ(l_tRoot[0u].asString(), "abcd");
 }
 
 TEST(PacketLayout, CopiesDoNotShareALayout) {

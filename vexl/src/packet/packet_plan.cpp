@@ -143,6 +143,7 @@ void CPacketPlan::compile(const CFields &root) {
     m_pRootChildren = root.head();
     m_uRootCount = root.getChildCount();
     compileChildren(root);
+    m_bAllFixed = !m_bKeywords && !m_bVariable && !m_bSkipsAhead && m_vecFixed.size() == m_vecLeaves.size();
 }
 
 void CPacketPlan::compileChildren(const CFields &node) {
@@ -179,7 +180,8 @@ void CPacketPlan::compileChildren(const CFields &node) {
                 l_tStep.eKind = l_bAscii ? SK_AsciiFixed : SK_BinaryFixed;
                 l_tStep.uCountOrWidth = l_uiLength;
                 m_uFixedSize += l_uiLength;
-                m_vecFixed.push_back({&l_tChild, l_uiLength, l_bAscii});
+                m_vecFixed.push_back({const_cast<CFields *>(&l_tChild), l_uiLength, l_bAscii,
+                                      l_tExp.eRuntimeCode() == REC_NUMBER});
             }
         } else if (l_eLength == LEC_VARIABLE && l_tExp.uVarWidth != 0) {
             l_tStep.eKind = l_bAscii ? SK_AsciiVariable : SK_BinaryVariable;
@@ -262,7 +264,47 @@ size_t CPacketPlan::makeTo(char *buffer, size_t capacity) const {
 
 // MARK: - Parsing, measuring, checking
 
+bool CPacketPlan::parseFixed(const char *data, unsigned int size, int &result) const {
+    // Only fixed fields, and all of them fit: each is stored in turn, and the result is what
+    // the walk gives then, the bytes left after the last field. Anything else (a number that
+    // does not convert, a block that cannot be had) leaves the parse to the general loop, which
+    // stores the same values again and gives the walk's result.
+    const char *l_cpField = data;
+    for (const tFixedStep &l_tStep : m_vecFixed) {
+        CFields &l_tLeaf = *l_tStep.pNode;
+        const uint32_t l_uiWidth = l_tStep.uWidth;
+        const unsigned int l_uiRemain = unsigned(size - unsigned(l_cpField - data));
+        if (!l_tStep.bNumber) {
+            uMultiValue &l_uValue = l_tLeaf.m_uActValue;
+            char *const l_pBlock = const_cast<char *>(l_uValue.m_cpValue);
+            uint32_t l_uiOld = 0;
+            if ((l_tLeaf.m_ucSlots & 0x0Fu) == (DT_codelist | slot::OWNED) && l_pBlock != nullptr)
+                std::memcpy(&l_uiOld, l_pBlock, 4);
+            if (l_pBlock != nullptr && l_uiOld == l_uiWidth && l_uiWidth <= 32 &&
+                (l_cpField + l_uiWidth <= l_pBlock + 4 || l_pBlock + 4 + l_uiWidth <= l_cpField)) {
+                // The same length again into the node's own block, which the bytes are not in.
+                copyShort(l_pBlock + 4, l_cpField, l_uiWidth);
+            } else if (l_tLeaf.pkt_parseToACF(l_cpField, l_uiRemain, true) < 0) {
+                return false;
+            }
+        } else if ((l_tStep.bAscii ? l_tLeaf.pkt_parseToANF(l_cpField, l_uiRemain, true)
+                                   : l_tLeaf.pkt_parseToBNF(l_cpField, l_uiRemain, true)) < 0) {
+            return false;
+        }
+        l_cpField += l_uiWidth;
+    }
+    result = clampResult(int64_t(size) - int64_t(m_uFixedSize));
+    return true;
+}
+
 int CPacketPlan::parse(const char *data, unsigned int size, bool store) const {
+    if (m_bAllFixed && size >= m_uFixedSize) {
+        int l_nResult = 0;
+        if (!store)
+            return clampResult(int64_t(size) - int64_t(m_uFixedSize));
+        if (parseFixed(data, size, l_nResult))
+            return l_nResult;
+    }
     unsigned int l_uiPosition = 0;
     tMemoVector l_vecMemo;
     int l_nResult = 0;

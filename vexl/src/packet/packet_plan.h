@@ -84,9 +84,10 @@ private:
 
     // One fixed field as making writes it: where its bytes go is the sum of the widths before.
     struct tFixedStep {
-        const CFields *pNode;
+        CFields *pNode;
         uint32_t uWidth;
         bool bAscii;
+        bool bNumber; // runtime code N: received as a number
     };
 
     bool matches(const CFields &root) noexcept;
@@ -95,6 +96,7 @@ private:
     void compile(const CFields &root);
     void compileChildren(const CFields &node);
     void writeFixed(char *out) const;
+    bool parseFixed(const char *data, unsigned int size, int &result) const;
 
     std::vector<tStep> m_vecSteps;
     std::vector<tContainerKey> m_vecContainers;
@@ -105,6 +107,7 @@ private:
     bool m_bKeywords = false;
     bool m_bSkipsAhead = false; // a leaf without bytes records a length (see parsesLikeTheWalk)
     bool m_bVariable = false;   // a variable field takes part: the size is known only by making
+    bool m_bAllFixed = false;   // every leaf is a fixed field without keyword (see parseFixed)
     uint64_t m_uFixedSize = 0;  // without variable fields: the packet's size
 };
 
