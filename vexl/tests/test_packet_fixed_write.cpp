@@ -122,3 +122,45 @@ TEST(PacketFixedWrite, DigitsAreRightAlignedWithZerosInFront) {
         }
     }
 }
+
+TEST(PacketFixedWrite, WritingWithRoomGivesTheSameFieldAndStaysInTheRoom) {
+    // Text padded with spaces or zero bytes, every length in every width up to the room.
+    for (size_t l_uiWidth = 1; l_uiWidth <= kSlack; ++l_uiWidth) {
+        for (size_t l_uiLen = 0; l_uiLen <= kSlack + 8; ++l_uiLen) {
+            const std::string l_strText = source(l_uiLen);
+            for (const bool l_bSpaces : {true, false}) {
+                std::string l_strWant = l_strText.substr(0, l_uiWidth);
+                l_strWant.resize(l_uiWidth, l_bSpaces ? ' ' : '\0');
+                tGuarded l_tOut;
+                writePaddedWithRoom(l_tOut.at(), l_strText.data(), l_uiLen, l_uiWidth, l_bSpaces);
+                ASSERT_EQ(std::string(l_tOut.at(), l_uiWidth), l_strWant) << l_uiLen << " in " << l_uiWidth;
+                ASSERT_TRUE(l_tOut.untouchedOutside(kSlack)) << l_uiLen << " in " << l_uiWidth;
+            }
+        }
+    }
+    // Numbers of every digit count in every width up to 16 they fit.
+    std::mt19937_64 l_rng(7);
+    for (size_t l_uiWidth = 1; l_uiWidth <= 16; ++l_uiWidth) {
+        for (int l_nRound = 0; l_nRound < 300; ++l_nRound) {
+            unsigned long long l_uLimit = 1;
+            for (size_t i = 0, l_n = 1 + l_rng() % l_uiWidth; i < l_n; ++i)
+                l_uLimit *= 10;
+            const unsigned long long l_uValue = l_rng() % l_uLimit;
+            char l_acWant[32];
+            std::snprintf(l_acWant, sizeof(l_acWant), "%0*llu", int(l_uiWidth), l_uValue);
+            tGuarded l_tOut;
+            writeDigitsWithRoom(l_tOut.at(), l_uValue, l_uiWidth);
+            ASSERT_EQ(std::string(l_tOut.at(), l_uiWidth), l_acWant) << l_uValue << " in " << l_uiWidth;
+            ASSERT_TRUE(l_tOut.untouchedOutside(16)) << l_uValue << " in " << l_uiWidth;
+        }
+    }
+    for (uint32_t l_uValue = 0; l_uValue < 10000; ++l_uValue) {
+        const uint32_t l_uWord = fourDigitChars(l_uValue);
+        char l_acGot[4], l_acWant[8];
+        std::memcpy(l_acGot, &l_uWord, 4);
+        std::snprintf(l_acWant, sizeof(l_acWant), "%04u", l_uValue);
+        if (std::endian::native == std::endian::little) {
+            ASSERT_EQ(std::string(l_acGot, 4), l_acWant);
+        }
+    }
+}

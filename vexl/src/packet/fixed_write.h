@@ -137,4 +137,64 @@ inline void writeDigitsRight(char *dst, uint64_t value, size_t width) noexcept {
     }
 }
 
+// MARK: - Writing with room behind the field
+
+// The forms below may write up to `kSlack` bytes from the field's first byte, past the field's
+// end: for a field followed, within the packet, by at least that many bytes of later fields,
+// which are written afterwards and cover the excess.
+inline constexpr size_t kSlack = 32;
+
+/// `kSlack` bytes of one kind, to fill fields with one copy each.
+inline constexpr char kSpaceRun[kSlack] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                           ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                           ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+inline constexpr char kZeroByteRun[kSlack] = {};
+inline constexpr char kZeroDigitRun[16] = {'0', '0', '0', '0', '0', '0', '0', '0',
+                                           '0', '0', '0', '0', '0', '0', '0', '0'};
+
+/// `writePadded` for a field of at most `kSlack` bytes, padded with spaces or zero bytes, with
+/// `kSlack` writable bytes at `dst`: the padding is one copy over the whole room.
+inline void writePaddedWithRoom(char *dst, const char *src, size_t len, size_t width, bool spaces) noexcept {
+    if (len >= width) {
+        copyShort(dst, src, width);
+        return;
+    }
+    std::memcpy(dst, spaces ? kSpaceRun : kZeroByteRun, kSlack);
+    copyShort(dst, src, len);
+}
+
+/// The four decimal digits of `value` (below 10^4, "0" in front) as four ASCII bytes, the
+/// first digit in the lowest byte.
+inline uint32_t fourDigitChars(uint32_t value) noexcept {
+    const uint32_t l_uHundreds = (value * 10486) >> 20;
+    uint32_t l_uWord = l_uHundreds | ((value - l_uHundreds * 100) << 16);
+    const uint32_t l_uTens = ((l_uWord * 103) >> 10) & 0x000F000Fu;
+    l_uWord = l_uTens | ((l_uWord - l_uTens * 10) << 8);
+    return l_uWord | 0x30303030u;
+}
+
+/// `writeDigitsRight` for a field of at most 16 characters with 16 writable bytes at `dst`: the
+/// digits as one word of four, or one or two words of eight shifted to drop the zeros in front
+/// that do not fit.
+inline void writeDigitsWithRoom(char *dst, uint64_t value, size_t width) noexcept {
+    if constexpr (std::endian::native != std::endian::little) {
+        writeDigitsRight(dst, value, width);
+    } else if (value < 10000 && width >= 4) {
+        std::memcpy(dst, kZeroDigitRun, 16);
+        const uint32_t l_uWord = fourDigitChars(uint32_t(value));
+        std::memcpy(dst + width - 4, &l_uWord, 4);
+    } else if (width <= 8) {
+        const uint64_t l_uWord = eightDigitChars(uint32_t(value)) >> (8 * (8 - width));
+        std::memcpy(dst, &l_uWord, 8);
+    } else {
+        const unsigned l_uDrop = unsigned(8 * (16 - width)); // bits of zeros in front, 0 to 56
+        const uint64_t l_uHigh =
+            value < 100000000 ? 0x3030303030303030ULL : eightDigitChars(uint32_t(value / 100000000));
+        const uint64_t l_uLow = eightDigitChars(uint32_t(value % 100000000));
+        const uint64_t l_auWords[2] = {
+            l_uDrop == 0 ? l_uHigh : (l_uHigh >> l_uDrop) | (l_uLow << (64 - l_uDrop)), l_uLow >> l_uDrop};
+        std::memcpy(dst, l_auWords, 16);
+    }
+}
+
 } // namespace vexl::detail

@@ -45,6 +45,22 @@ inline void leafMasks(size_t a_uiExpressionAt, size_t a_uiTypeAt, bool a_bVariab
     std::memcpy(a_auMask, l_aucMask, 16);
 }
 
+// Stores a number read from all-digit text the way the number reader does (DT_sint up to
+// 2147483647, DT_uint above), when the slot already has that type; false otherwise.
+inline bool storeDigitsInPlace(uMultiValue &a_uValue, uint8_t a_ucSlots, uint64_t a_uNumber) noexcept {
+    const uint8_t l_ucType = a_ucSlots & 0x0Fu;
+    if (a_uNumber <= 2147483647u) {
+        if (l_ucType != DT_sint)
+            return false;
+        a_uValue.m_llValue = static_cast<long long>(a_uNumber);
+    } else {
+        if (l_ucType != DT_uint)
+            return false;
+        a_uValue.m_ullValue = a_uNumber;
+    }
+    return true;
+}
+
 } // namespace
 
 // MARK: - Compiling and checking
@@ -143,6 +159,11 @@ void CPacketPlan::compile(const CFields &root) {
     m_pRootChildren = root.head();
     m_uRootCount = root.getChildCount();
     compileChildren(root);
+    uint64_t l_uOffset = 0;
+    for (tFixedStep &l_tStep : m_vecFixed) {
+        l_tStep.bRoom = l_uOffset + kSlack <= m_uFixedSize;
+        l_uOffset += l_tStep.uWidth;
+    }
     m_bAllFixed = !m_bKeywords && !m_bVariable && !m_bSkipsAhead && m_vecFixed.size() == m_vecLeaves.size();
 }
 
@@ -181,7 +202,7 @@ void CPacketPlan::compileChildren(const CFields &node) {
                 l_tStep.uCountOrWidth = l_uiLength;
                 m_uFixedSize += l_uiLength;
                 m_vecFixed.push_back({const_cast<CFields *>(&l_tChild), l_uiLength, l_bAscii,
-                                      l_tExp.eRuntimeCode() == REC_NUMBER});
+                                      l_tExp.eRuntimeCode() == REC_NUMBER, false});
             }
         } else if (l_eLength == LEC_VARIABLE && l_tExp.uVarWidth != 0) {
             l_tStep.eKind = l_bAscii ? SK_AsciiVariable : SK_BinaryVariable;
@@ -197,6 +218,7 @@ void CPacketPlan::compileChildren(const CFields &node) {
 
 void CPacketPlan::writeFixed(char *out) const {
     // The two kinds of value most fields hold, written here; the others by the general writers.
+    // A field with room behind it within the packet is written with wide stores.
     for (const tFixedStep &l_tStep : m_vecFixed) {
         const CFields &l_tLeaf = *l_tStep.pNode;
         const uint32_t l_uiWidth = l_tStep.uWidth;
@@ -205,10 +227,16 @@ void CPacketPlan::writeFixed(char *out) const {
         if (l_uBits == (DT_codelist | slot::OWNED) && l_uValue.m_cpValue != nullptr) {
             uint32_t l_uiCount;
             std::memcpy(&l_uiCount, l_uValue.m_cpValue, 4);
-            writePadded(out, l_uValue.m_cpValue + 4, l_uiCount, l_uiWidth, l_tStep.bAscii ? ' ' : '\0');
+            if (l_tStep.bRoom && l_uiWidth <= kSlack)
+                writePaddedWithRoom(out, l_uValue.m_cpValue + 4, l_uiCount, l_uiWidth, l_tStep.bAscii);
+            else
+                writePadded(out, l_uValue.m_cpValue + 4, l_uiCount, l_uiWidth, l_tStep.bAscii ? ' ' : '\0');
         } else if (l_uBits == DT_uint && l_tStep.bAscii &&
                    (l_uiWidth >= 20 || l_uValue.m_ullValue < kPowersOfTen[l_uiWidth])) {
-            writeDigitsRight(out, l_uValue.m_ullValue, l_uiWidth);
+            if (l_tStep.bRoom && l_uiWidth <= 16)
+                writeDigitsWithRoom(out, l_uValue.m_ullValue, l_uiWidth);
+            else
+                writeDigitsRight(out, l_uValue.m_ullValue, l_uiWidth);
         } else if (l_tStep.bAscii) {
             writeAsciiFixed(out, l_tLeaf, l_uiWidth);
         } else {
@@ -287,6 +315,10 @@ bool CPacketPlan::parseFixed(const char *data, unsigned int size, int &result) c
             } else if (l_tLeaf.pkt_parseToACF(l_cpField, l_uiRemain, true) < 0) {
                 return false;
             }
+        } else if (uint64_t l_uNumber;
+                   l_tStep.bAscii && readPlainDigits(l_cpField, l_uiWidth, l_uNumber) &&
+                   storeDigitsInPlace(l_tLeaf.m_uActValue, l_tLeaf.m_ucSlots, l_uNumber)) {
+            // All digits, into a slot of the type the number reader gives them.
         } else if ((l_tStep.bAscii ? l_tLeaf.pkt_parseToANF(l_cpField, l_uiRemain, true)
                                    : l_tLeaf.pkt_parseToBNF(l_cpField, l_uiRemain, true)) < 0) {
             return false;

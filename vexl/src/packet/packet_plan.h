@@ -88,6 +88,7 @@ private:
         uint32_t uWidth;
         bool bAscii;
         bool bNumber; // runtime code N: received as a number
+        bool bRoom;   // at least kSlack bytes of the packet from the field's first byte
     };
 
     bool matches(const CFields &root) noexcept;
