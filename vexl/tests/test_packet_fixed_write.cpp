@@ -12,6 +12,7 @@
 #include <string>
 
 #include "packet/fixed_write.h"
+#include "util/short_copy.h"
 
 using namespace vexl::detail;
 
@@ -161,6 +162,20 @@ TEST(PacketFixedWrite, WritingWithRoomGivesTheSameFieldAndStaysInTheRoom) {
         std::snprintf(l_acWant, sizeof(l_acWant), "%04u", l_uValue);
         if (std::endian::native == std::endian::little) {
             ASSERT_EQ(std::string(l_acGot, 4), l_acWant);
+        }
+    }
+}
+
+TEST(PacketFixedWrite, MovesWithinOneBlockMatchMemmove) {
+    // Both directions and every shift, as when a value is set from its own bytes.
+    for (size_t n = 0; n <= 48; ++n) {
+        for (size_t l_uiFrom = 0; l_uiFrom <= 8; ++l_uiFrom) {
+            for (size_t l_uiTo = 0; l_uiTo <= 8; ++l_uiTo) {
+                std::string l_strWant = source(64), l_strGot = l_strWant;
+                std::memmove(l_strWant.data() + l_uiTo, l_strWant.data() + l_uiFrom, n);
+                moveBytes(l_strGot.data() + l_uiTo, l_strGot.data() + l_uiFrom, n);
+                ASSERT_EQ(l_strGot, l_strWant) << n << " bytes from " << l_uiFrom << " to " << l_uiTo;
+            }
         }
     }
 }

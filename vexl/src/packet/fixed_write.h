@@ -1,8 +1,8 @@
 #pragma once
-// Short copies and fills for fixed-width fields. Packet fields are a few bytes to a few dozen:
-// at those sizes a call to memcpy or memset costs more than the bytes it moves, so these move
-// up to 32 bytes with at most two overlapping loads and stores of one width, and leave longer
-// runs to the library. None reads or writes outside [dst, dst + n) or [src, src + n).
+// Writing fixed-width fields: text cut or padded to its width, and unsigned numbers as digits
+// with "0" in front, with short copies and fills (no library call for a few bytes) and digits
+// made several at a time. The forms "with room" may write past the field, into bytes of later
+// fields that are written afterwards.
 
 #include <bit>
 #include <cstddef>
@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "packet_bytes.h"
+#include "util/short_copy.h"
 
 namespace vexl::detail {
 
@@ -34,62 +35,6 @@ inline constexpr uint64_t kPowersOfTen[20] = {1ULL,
                                               100000000000000000ULL,
                                               1000000000000000000ULL,
                                               10000000000000000000ULL};
-
-/// Copies `n` bytes from `src` to `dst` (the ranges do not overlap).
-inline void copyShort(char *dst, const char *src, size_t n) noexcept {
-    if (n >= 8) {
-        if (n <= 16) {
-            uint64_t l_uA, l_uB;
-            std::memcpy(&l_uA, src, 8);
-            std::memcpy(&l_uB, src + n - 8, 8);
-            std::memcpy(dst, &l_uA, 8);
-            std::memcpy(dst + n - 8, &l_uB, 8);
-        } else if (n <= 32) {
-            char l_acA[16], l_acB[16];
-            std::memcpy(l_acA, src, 16);
-            std::memcpy(l_acB, src + n - 16, 16);
-            std::memcpy(dst, l_acA, 16);
-            std::memcpy(dst + n - 16, l_acB, 16);
-        } else {
-            std::memcpy(dst, src, n);
-        }
-    } else if (n >= 4) {
-        uint32_t l_uA, l_uB;
-        std::memcpy(&l_uA, src, 4);
-        std::memcpy(&l_uB, src + n - 4, 4);
-        std::memcpy(dst, &l_uA, 4);
-        std::memcpy(dst + n - 4, &l_uB, 4);
-    } else if (n != 0) {
-        dst[0] = src[0];
-        dst[n >> 1] = src[n >> 1];
-        dst[n - 1] = src[n - 1];
-    }
-}
-
-/// Writes `n` copies of `fill` at `dst`.
-inline void fillShort(char *dst, char fill, size_t n) noexcept {
-    const uint64_t l_uPattern = uint64_t(static_cast<unsigned char>(fill)) * 0x0101010101010101ULL;
-    if (n >= 8) {
-        if (n <= 16) {
-            std::memcpy(dst, &l_uPattern, 8);
-            std::memcpy(dst + n - 8, &l_uPattern, 8);
-        } else if (n <= 32) {
-            const uint64_t l_auPattern[2] = {l_uPattern, l_uPattern};
-            std::memcpy(dst, l_auPattern, 16);
-            std::memcpy(dst + n - 16, l_auPattern, 16);
-        } else {
-            std::memset(dst, fill, n);
-        }
-    } else if (n >= 4) {
-        const uint32_t l_uWord = uint32_t(l_uPattern);
-        std::memcpy(dst, &l_uWord, 4);
-        std::memcpy(dst + n - 4, &l_uWord, 4);
-    } else if (n != 0) {
-        dst[0] = fill;
-        dst[n >> 1] = fill;
-        dst[n - 1] = fill;
-    }
-}
 
 /// `len` bytes of `src` in exactly `width` bytes: its first `width` bytes when longer, else the
 /// bytes followed by `fill`.

@@ -13,6 +13,7 @@
 
 #include "tree/block_pool.h"
 #include "tree/fields_vector.h"
+#include "util/short_copy.h"
 #include "vexl/fields.h"
 #include "vexl/utilities.h"
 
@@ -93,7 +94,7 @@ inline bool reuseCodes(uMultiValue &value, uint8_t bits, const char *text, uint3
         if (l_uiRoom < l_uiNeed || l_uiRoom > 2 * l_uiNeed + 32)
             return false;
     }
-    std::memmove(l_p + 4, text, length);
+    detail::moveBytes(l_p + 4, text, length);
     std::memcpy(l_p, &length, 4);
     l_p[4 + size_t(length)] = '\0';
     return true;
