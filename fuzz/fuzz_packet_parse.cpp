@@ -135,6 +135,32 @@ const CFields &plainLayout() {
     return s_tLayout;
 }
 
+// A record of fixed fields only (the layouts' shortest paths): text and numbers, ASCII and
+// binary, narrow and wide, one of them in a nested record.
+const CFields &fixedRecord() {
+    static const CFields s_tLayout = [] {
+        constexpr auto A = PEC_ASCII, B = PEC_BINARY;
+        constexpr auto C = REC_CHARACTER, N = REC_NUMBER;
+        constexpr auto F = LEC_FIXED;
+        CFields l_tRoot(DT_fields);
+        add(l_tRoot, 1234567u, expression(A, N, F, 10));
+        add(l_tRoot, "SVC1", expression(A, C, F, 4));
+        add(l_tRoot, 20240305090703ULL, expression(A, N, F, 14));
+        add(l_tRoot, "gateway-01", expression(A, C, F, 16));
+        add(l_tRoot, 42u, expression(A, N, F, 3));
+        add(l_tRoot, "a text wider than thirty-two bytes, cut", expression(A, C, F, 36));
+        add(l_tRoot, -5, expression(A, N, F, 6));
+        add(l_tRoot, 7u, expression(B, N, F, 4));
+        add(l_tRoot, "bin", expression(B, C, F, 5));
+        CFields &l_tInner = l_tRoot.addChildRef("inner", 0, true);
+        add(l_tInner, 99u, expression(A, N, F, 20));
+        add(l_tInner, DT_null, expression(A, C, F, 2));
+        add(l_tRoot, "Y", expression(A, C, F, 1));
+        return l_tRoot;
+    }();
+    return s_tLayout;
+}
+
 // The compiled layout of `a_tLayout` against the walk over `a_tWalked` (equal trees).
 void compareWithWalk(CFields &a_tLayout, CFields &a_tWalked, const char *a_cpData, unsigned a_uiSize,
                      bool a_bStore) {
@@ -199,5 +225,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *a_pData, size_t a_uiSize) {
     compareWithWalk(l_tLayout, l_tWalked, l_cpPacket, l_uiSize, l_bStore);
     const std::string l_strMade = l_tLayout.pkt_Make4Children(false);
     compareWithWalk(l_tLayout, l_tWalked, l_strMade.data(), unsigned(l_strMade.size()), true);
+
+    // The same for a record of fixed fields, parsed twice so that values are taken in place.
+    CFields l_tFixed(fixedRecord());
+    CFields l_tFixedWalked(fixedRecord());
+    for (int l_nRound = 0; l_nRound < 2; ++l_nRound)
+        compareWithWalk(l_tFixed, l_tFixedWalked, l_cpPacket, l_uiSize, l_bStore);
+    const std::string l_strFixed = l_tFixed.pkt_Make4Children(false);
+    compareWithWalk(l_tFixed, l_tFixedWalked, l_strFixed.data(), unsigned(l_strFixed.size()), true);
     return 0;
 }
