@@ -54,14 +54,13 @@ def chart_definitions():
     ]))
     rows = []
     for n, what in ((0, "14-field header"), (1, "40-field body")):
-        rows.append((f"make, {what}", f"BM_EngineMake/{n}", f"BM_HandMakeString/{n}", "hand-written C++"))
-        rows.append((f"make into a buffer, {what}", f"BM_EngineMakeBuffer/{n}", f"BM_HandMakeBuffer/{n}",
-                     "hand-written C++"))
-        rows.append((f"make over 1,024 trees, {what}", f"BM_EngineMakeMany/{n}", f"BM_HandMakeMany/{n}",
-                     "hand-written C++"))
-        rows.append((f"set values + make, {what}", f"BM_EngineSetMake/{n}", f"BM_HandMakeString/{n}",
-                     "hand-written C++"))
-        rows.append((f"parse, {what}", f"BM_EngineParse/{n}", f"BM_HandParse/{n}", "hand-written C++"))
+        for case, engine, hand in (("make", "EngineMake", "MakeString"),
+                                   ("make into a buffer", "EngineMakeBuffer", "MakeBuffer"),
+                                   ("make over 1,024 trees", "EngineMakeMany", "MakeMany"),
+                                   ("set values + make", "EngineSetMake", "MakeString"),
+                                   ("parse", "EngineParse", "Parse")):
+            rows.append((f"{case}, {what}", f"BM_{engine}/{n}", f"BM_Hand{hand}/{n}", "hand-written, field table"))
+            rows.append((f"{case}, {what}", f"BM_{engine}/{n}", f"BM_Unrolled{hand}/{n}", "hand-written, unrolled"))
     charts.append(("packet", "Making and parsing packets", rows))
     rows = []
     for d in DOCS:
