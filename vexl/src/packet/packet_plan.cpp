@@ -108,6 +108,7 @@ bool CPacketPlan::matches(const CFields &root) noexcept {
         l_tKey.auKey[0] = l_auWords[0] & l_tKey.auMask[0];
         l_tKey.auKey[1] = l_auWords[1] & l_tKey.auMask[1];
     }
+    chooseWriters();
     return true;
 }
 
@@ -164,6 +165,7 @@ void CPacketPlan::compile(const CFields &root) {
         l_tStep.bRoom = l_uOffset + kSlack <= m_uFixedSize;
         l_uOffset += l_tStep.uWidth;
     }
+    chooseWriters();
     m_bAllFixed = !m_bKeywords && !m_bVariable && !m_bSkipsAhead && m_vecFixed.size() == m_vecLeaves.size();
 }
 
@@ -202,7 +204,7 @@ void CPacketPlan::compileChildren(const CFields &node) {
                 l_tStep.uCountOrWidth = l_uiLength;
                 m_uFixedSize += l_uiLength;
                 m_vecFixed.push_back({const_cast<CFields *>(&l_tChild), l_uiLength, l_bAscii,
-                                      l_tExp.eRuntimeCode() == REC_NUMBER, false});
+                                      l_tExp.eRuntimeCode() == REC_NUMBER, false, W_General});
             }
         } else if (l_eLength == LEC_VARIABLE && l_tExp.uVarWidth != 0) {
             l_tStep.eKind = l_bAscii ? SK_AsciiVariable : SK_BinaryVariable;
@@ -216,31 +218,62 @@ void CPacketPlan::compileChildren(const CFields &node) {
 
 // MARK: - Making
 
+void CPacketPlan::chooseWriters() noexcept {
+    for (tFixedStep &l_tStep : m_vecFixed) {
+        const uint8_t l_uBits = l_tStep.pNode->m_ucSlots & 0x0Fu;
+        const uint32_t l_uiWidth = l_tStep.uWidth;
+        if (l_uBits == DT_null)
+            l_tStep.eWriter = W_Fill;
+        else if (l_uBits == (DT_codelist | slot::OWNED))
+            l_tStep.eWriter = l_tStep.bRoom && l_uiWidth <= kSlack ? W_CodesRoom : W_Codes;
+        else if (l_uBits == DT_uint && l_tStep.bAscii)
+            l_tStep.eWriter = l_tStep.bRoom && l_uiWidth <= 16 ? W_DigitsRoom : W_Digits;
+        else
+            l_tStep.eWriter = W_General;
+    }
+}
+
 void CPacketPlan::writeFixed(char *out) const {
-    // The two kinds of value most fields hold, written here; the others by the general writers.
+    // The kinds of value most fields hold are written here, the others by the general writers.
     // A field with room behind it within the packet is written with wide stores.
     for (const tFixedStep &l_tStep : m_vecFixed) {
         const CFields &l_tLeaf = *l_tStep.pNode;
         const uint32_t l_uiWidth = l_tStep.uWidth;
-        const uint8_t l_uBits = l_tLeaf.m_ucSlots & 0x0Fu;
         const uMultiValue &l_uValue = l_tLeaf.m_uActValue;
-        if (l_uBits == (DT_codelist | slot::OWNED) && l_uValue.m_cpValue != nullptr) {
-            uint32_t l_uiCount;
-            std::memcpy(&l_uiCount, l_uValue.m_cpValue, 4);
-            if (l_tStep.bRoom && l_uiWidth <= kSlack)
-                writePaddedWithRoom(out, l_uValue.m_cpValue + 4, l_uiCount, l_uiWidth, l_tStep.bAscii);
+        switch (l_tStep.eWriter) {
+        case W_CodesRoom:
+        case W_Codes: {
+            // An owned list without data is empty.
+            uint32_t l_uiCount = 0;
+            const char *l_cpBytes = l_uValue.m_cpValue;
+            if (l_cpBytes != nullptr) {
+                std::memcpy(&l_uiCount, l_cpBytes, 4);
+                l_cpBytes += 4;
+            }
+            if (l_tStep.eWriter == W_CodesRoom)
+                writePaddedWithRoom(out, l_cpBytes, l_uiCount, l_uiWidth, l_tStep.bAscii);
             else
-                writePadded(out, l_uValue.m_cpValue + 4, l_uiCount, l_uiWidth, l_tStep.bAscii ? ' ' : '\0');
-        } else if (l_uBits == DT_uint && l_tStep.bAscii &&
-                   (l_uiWidth >= 20 || l_uValue.m_ullValue < kPowersOfTen[l_uiWidth])) {
-            if (l_tStep.bRoom && l_uiWidth <= 16)
+                writePadded(out, l_cpBytes, l_uiCount, l_uiWidth, l_tStep.bAscii ? ' ' : '\0');
+            break;
+        }
+        case W_DigitsRoom:
+        case W_Digits:
+            if (l_uiWidth < 20 && l_uValue.m_ullValue >= kPowersOfTen[l_uiWidth])
+                writeAsciiFixed(out, l_tLeaf, l_uiWidth); // wider than the field: cut
+            else if (l_tStep.eWriter == W_DigitsRoom)
                 writeDigitsWithRoom(out, l_uValue.m_ullValue, l_uiWidth);
             else
                 writeDigitsRight(out, l_uValue.m_ullValue, l_uiWidth);
-        } else if (l_tStep.bAscii) {
-            writeAsciiFixed(out, l_tLeaf, l_uiWidth);
-        } else {
-            writeBinaryFixed(out, l_tLeaf, l_uiWidth);
+            break;
+        case W_Fill:
+            fillShort(out, l_tStep.bAscii ? ' ' : '\0', l_uiWidth);
+            break;
+        default:
+            if (l_tStep.bAscii)
+                writeAsciiFixed(out, l_tLeaf, l_uiWidth);
+            else
+                writeBinaryFixed(out, l_tLeaf, l_uiWidth);
+            break;
         }
         out += l_uiWidth;
     }

@@ -83,12 +83,23 @@ private:
     };
 
     // One fixed field as making writes it: where its bytes go is the sum of the widths before.
+    // How a fixed field is written, chosen from its value's type, which the check before each
+    // use guarantees (the leaf keys hold the types).
+    enum E_Writer : uint8_t {
+        W_General = 0, // the general writers
+        W_Fill,        // no value: spaces (ASCII) or zero bytes
+        W_Codes,       // an owned code list, cut or padded
+        W_CodesRoom,   // the same, at most kSlack bytes with room behind
+        W_Digits,      // an ASCII unsigned number, digits with "0" in front
+        W_DigitsRoom,  // the same, at most 16 characters with room behind
+    };
     struct tFixedStep {
         CFields *pNode;
         uint32_t uWidth;
         bool bAscii;
         bool bNumber; // runtime code N: received as a number
         bool bRoom;   // at least kSlack bytes of the packet from the field's first byte
+        E_Writer eWriter;
     };
 
     bool matches(const CFields &root) noexcept;
@@ -97,6 +108,7 @@ private:
     void compile(const CFields &root);
     void compileChildren(const CFields &node);
     void writeFixed(char *out) const;
+    void chooseWriters() noexcept;
     bool parseFixed(const char *data, unsigned int size, int &result) const;
 
     std::vector<tStep> m_vecSteps;
