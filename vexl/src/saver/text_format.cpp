@@ -320,7 +320,7 @@ void appendQuotedEscaped(COutBuf &out, const char *text, size_t length) {
         for (size_t i = 0; i < length; ++i)
             l_uiEscapes |= s_tEscape.m_atEntry[s[i]].m_uiLen;
         if (l_uiEscapes == 1) {
-            copySmall(p, text, length);
+            copyShort(p, text, length);
             p[length] = '"';
             out.commit(p + length + 1);
             return;

@@ -7,35 +7,10 @@
 #include <cstring>
 #include <string>
 
+#include "util/short_copy.h"
 #include "vexl/fields.h"
 
 namespace vexl::detail {
-
-/// Copies `n` bytes; sizes up to 16 with fixed-size moves instead of a call (the usual case for
-/// separators, names and numbers).
-inline void copySmall(char *dst, const char *src, size_t n) noexcept {
-    if (n <= 16) {
-        if (n >= 8) {
-            uint64_t a, b;
-            std::memcpy(&a, src, 8);
-            std::memcpy(&b, src + n - 8, 8);
-            std::memcpy(dst, &a, 8);
-            std::memcpy(dst + n - 8, &b, 8);
-        } else if (n >= 4) {
-            uint32_t a, b;
-            std::memcpy(&a, src, 4);
-            std::memcpy(&b, src + n - 4, 4);
-            std::memcpy(dst, &a, 4);
-            std::memcpy(dst + n - 4, &b, 4);
-        } else if (n != 0) {
-            dst[0] = src[0];
-            dst[n / 2] = src[n / 2];
-            dst[n - 1] = src[n - 1];
-        }
-        return;
-    }
-    std::memcpy(dst, src, n);
-}
 
 /// Appends to a caller's std::string through a raw pointer. While the buffer is in use the
 /// string is longer than the text written (its tail is room, not text); `finish` trims it to
@@ -66,7 +41,7 @@ public:
         *m_pCur++ = c;
     }
     void append(const char *text, size_t n) {
-        copySmall(reserve(n), text, n);
+        copyShort(reserve(n), text, n);
         m_pCur += n;
     }
     void append(const std::string &text) { append(text.data(), text.size()); }
