@@ -273,32 +273,41 @@ inline std::string handMakeString(const tHandLayout &a_tLayout, const tRecord &a
     return l_strOut;
 }
 
-// Parses a record: every number field must be all digits, text fields lose their trailing
-// spaces. False for short data or a bad digit.
+// One field of a record as both hand-written parsers read it: a number field must be all
+// digits; a text field loses its trailing spaces, and its length is kept. The record's array
+// has room for the whole field, which is copied as it is.
+inline bool handParseField(const char *a_p, unsigned a_uiWidth, bool a_bNumber, unsigned i,
+                           tRecord &a_tRecord) {
+    if (a_bNumber) {
+        unsigned long long l_uValue = 0;
+        for (unsigned j = 0; j < a_uiWidth; ++j) {
+            const unsigned l_uDigit = unsigned(static_cast<unsigned char>(a_p[j])) - '0';
+            if (l_uDigit > 9)
+                return false;
+            l_uValue = l_uValue * 10 + l_uDigit;
+        }
+        a_tRecord.auNumber[i] = l_uValue;
+        return true;
+    }
+    unsigned l_uiLen = a_uiWidth;
+    while (l_uiLen != 0 && a_p[l_uiLen - 1] == ' ')
+        --l_uiLen;
+    std::memcpy(a_tRecord.acText[i], a_p, a_uiWidth);
+    a_tRecord.acText[i][l_uiLen] = '\0';
+    a_tRecord.auTextLen[i] = l_uiLen;
+    return true;
+}
+
+// Parses a record. False for short data or a bad digit.
 inline bool handParse(const tHandLayout &a_tLayout, const char *a_cpData, size_t a_uiSize,
                       tRecord &a_tRecord) {
     if (a_uiSize < a_tLayout.uiTotal)
         return false;
     const char *l_p = a_cpData;
     for (unsigned i = 0; i < a_tLayout.uiCount; ++i) {
-        const unsigned l_uiWidth = a_tLayout.auWidth[i];
-        if (a_tLayout.abNumber[i]) {
-            unsigned long long l_uValue = 0;
-            for (unsigned j = 0; j < l_uiWidth; ++j) {
-                const unsigned l_uDigit = unsigned(static_cast<unsigned char>(l_p[j])) - '0';
-                if (l_uDigit > 9)
-                    return false;
-                l_uValue = l_uValue * 10 + l_uDigit;
-            }
-            a_tRecord.auNumber[i] = l_uValue;
-        } else {
-            unsigned l_uiLen = l_uiWidth;
-            while (l_uiLen != 0 && l_p[l_uiLen - 1] == ' ')
-                --l_uiLen;
-            std::memcpy(a_tRecord.acText[i], l_p, l_uiLen);
-            a_tRecord.acText[i][l_uiLen] = '\0';
-        }
-        l_p += l_uiWidth;
+        if (!handParseField(l_p, a_tLayout.auWidth[i], a_tLayout.abNumber[i], i, a_tRecord))
+            return false;
+        l_p += a_tLayout.auWidth[i];
     }
     return true;
 }
@@ -332,6 +341,7 @@ template <class T> constexpr unsigned offsetOf(unsigned a_uiField) {
 
 // The same as a constant, so that it is never computed at run time.
 template <class T, unsigned I> inline constexpr unsigned kOffsetOf = offsetOf<T>(I);
+template <class T, unsigned I> inline constexpr unsigned kWidthOf = T::width(I);
 
 template <class T> constexpr unsigned totalOf() {
     return offsetOf<T>(T::kCount);
@@ -353,7 +363,7 @@ constexpr char kDigitPairs[] =
     "8081828384858687888990919293949596979899";
 
 template <unsigned W, bool N> inline void unrolledField(const tRecord &a_tRecord, unsigned i, char *a_p) {
-    static_assert(W <= sizeof(tRecord::acText[0]), "a text field fits the record's array");
+    static_assert(W < sizeof(tRecord::acText[0]), "a text field and its terminator fit the record's array");
     if constexpr (N) {
         // The value has at most W digits, as the layout guarantees.
         unsigned long long l_uValue = a_tRecord.auNumber[i];
@@ -388,31 +398,9 @@ template <class T> inline std::string unrolledMakeString(const tRecord &a_tRecor
     return l_strOut;
 }
 
-template <unsigned W, bool N>
-inline bool unrolledParseField(const char *a_p, unsigned i, tRecord &a_tRecord) {
-    if constexpr (N) {
-        unsigned long long l_uValue = 0;
-        for (unsigned k = 0; k < W; ++k) {
-            const unsigned l_uDigit = unsigned(static_cast<unsigned char>(a_p[k])) - '0';
-            if (l_uDigit > 9)
-                return false;
-            l_uValue = l_uValue * 10 + l_uDigit;
-        }
-        a_tRecord.auNumber[i] = l_uValue;
-    } else {
-        unsigned l_uiLen = W;
-        while (l_uiLen != 0 && a_p[l_uiLen - 1] == ' ')
-            --l_uiLen;
-        std::memcpy(a_tRecord.acText[i], a_p, W);
-        a_tRecord.acText[i][l_uiLen] = '\0';
-        a_tRecord.auTextLen[i] = l_uiLen;
-    }
-    return true;
-}
-
 template <class T, size_t... I>
 inline bool unrolledParse(const char *a_p, tRecord &a_tRecord, std::index_sequence<I...>) {
-    return (unrolledParseField<T::width(I), T::number(I)>(a_p + kOffsetOf<T, I>, I, a_tRecord) && ...);
+    return (handParseField(a_p + kOffsetOf<T, I>, kWidthOf<T, I>, T::number(I), I, a_tRecord) && ...);
 }
 
 template <class T> inline bool unrolledParse(const char *a_cpData, size_t a_uiSize, tRecord &a_tRecord) {
