@@ -274,10 +274,12 @@ inline std::string handMakeString(const tHandLayout &a_tLayout, const tRecord &a
 }
 
 // One field of a record as both hand-written parsers read it: a number field must be all
-// digits; a text field loses its trailing spaces, and its length is kept. The record's array
-// has room for the whole field, which is copied as it is.
-inline bool handParseField(const char *a_p, unsigned a_uiWidth, bool a_bNumber, unsigned i,
-                           tRecord &a_tRecord) {
+// digits; a text field loses its trailing spaces, and its length is kept. The unrolled form
+// copies the whole field (the record's array has room), a copy of constant size there; the
+// table form copies the text. Always inlined: the unrolled form relies on its widths being
+// constants here.
+[[gnu::always_inline]] inline bool handParseField(const char *a_p, unsigned a_uiWidth, bool a_bNumber,
+                                                  unsigned i, tRecord &a_tRecord, bool a_bWholeField) {
     if (a_bNumber) {
         unsigned long long l_uValue = 0;
         for (unsigned j = 0; j < a_uiWidth; ++j) {
@@ -292,7 +294,7 @@ inline bool handParseField(const char *a_p, unsigned a_uiWidth, bool a_bNumber, 
     unsigned l_uiLen = a_uiWidth;
     while (l_uiLen != 0 && a_p[l_uiLen - 1] == ' ')
         --l_uiLen;
-    std::memcpy(a_tRecord.acText[i], a_p, a_uiWidth);
+    std::memcpy(a_tRecord.acText[i], a_p, a_bWholeField ? a_uiWidth : l_uiLen);
     a_tRecord.acText[i][l_uiLen] = '\0';
     a_tRecord.auTextLen[i] = l_uiLen;
     return true;
@@ -305,7 +307,7 @@ inline bool handParse(const tHandLayout &a_tLayout, const char *a_cpData, size_t
         return false;
     const char *l_p = a_cpData;
     for (unsigned i = 0; i < a_tLayout.uiCount; ++i) {
-        if (!handParseField(l_p, a_tLayout.auWidth[i], a_tLayout.abNumber[i], i, a_tRecord))
+        if (!handParseField(l_p, a_tLayout.auWidth[i], a_tLayout.abNumber[i], i, a_tRecord, false))
             return false;
         l_p += a_tLayout.auWidth[i];
     }
@@ -400,7 +402,7 @@ template <class T> inline std::string unrolledMakeString(const tRecord &a_tRecor
 
 template <class T, size_t... I>
 inline bool unrolledParse(const char *a_p, tRecord &a_tRecord, std::index_sequence<I...>) {
-    return (handParseField(a_p + kOffsetOf<T, I>, kWidthOf<T, I>, T::number(I), I, a_tRecord) && ...);
+    return (handParseField(a_p + kOffsetOf<T, I>, kWidthOf<T, I>, T::number(I), I, a_tRecord, true) && ...);
 }
 
 template <class T> inline bool unrolledParse(const char *a_cpData, size_t a_uiSize, tRecord &a_tRecord) {
