@@ -204,7 +204,7 @@ void CPacketPlan::compileChildren(const CFields &node) {
                 l_tStep.uCountOrWidth = l_uiLength;
                 m_uFixedSize += l_uiLength;
                 m_vecFixed.push_back({const_cast<CFields *>(&l_tChild), l_uiLength, l_bAscii,
-                                      l_tExp.eRuntimeCode() == REC_NUMBER, false, W_General});
+                                      l_tExp.eRuntimeCode() == REC_NUMBER, false, false, W_General});
             }
         } else if (l_eLength == LEC_VARIABLE && l_tExp.uVarWidth != 0) {
             l_tStep.eKind = l_bAscii ? SK_AsciiVariable : SK_BinaryVariable;
@@ -226,10 +226,12 @@ void CPacketPlan::chooseWriters() noexcept {
             l_tStep.eWriter = W_Fill;
         else if (l_uBits == (DT_codelist | slot::OWNED))
             l_tStep.eWriter = l_tStep.bRoom && l_uiWidth <= kSlack ? W_CodesRoom : W_Codes;
-        else if (l_uBits == DT_uint && l_tStep.bAscii)
+        else if ((l_uBits == DT_uint || l_uBits == DT_sint) && l_tStep.bAscii)
             l_tStep.eWriter = l_tStep.bRoom && l_uiWidth <= 16 ? W_DigitsRoom : W_Digits;
         else
             l_tStep.eWriter = W_General;
+        // Received numbers are DT_sint up to 2147483647: the same digits when not negative.
+        l_tStep.bSigned = l_uBits == DT_sint;
     }
 }
 
@@ -258,8 +260,9 @@ void CPacketPlan::writeFixed(char *out) const {
         }
         case W_DigitsRoom:
         case W_Digits:
-            if (l_uiWidth < 20 && l_uValue.m_ullValue >= kPowersOfTen[l_uiWidth])
-                writeAsciiFixed(out, l_tLeaf, l_uiWidth); // wider than the field: cut
+            if ((l_tStep.bSigned && l_uValue.m_llValue < 0) ||
+                (l_uiWidth < 20 && l_uValue.m_ullValue >= kPowersOfTen[l_uiWidth]))
+                writeAsciiFixed(out, l_tLeaf, l_uiWidth); // negative, or wider than the field: cut
             else if (l_tStep.eWriter == W_DigitsRoom)
                 writeDigitsWithRoom(out, l_uValue.m_ullValue, l_uiWidth);
             else

@@ -90,7 +90,7 @@ private:
         W_Fill,        // no value: spaces (ASCII) or zero bytes
         W_Codes,       // an owned code list, cut or padded
         W_CodesRoom,   // the same, at most kSlack bytes with room behind
-        W_Digits,      // an ASCII unsigned number, digits with "0" in front
+        W_Digits,      // an ASCII number, digits with "0" in front (negative ones: general)
         W_DigitsRoom,  // the same, at most 16 characters with room behind
     };
     struct tFixedStep {
@@ -99,6 +99,7 @@ private:
         bool bAscii;
         bool bNumber; // runtime code N: received as a number
         bool bRoom;   // at least kSlack bytes of the packet from the field's first byte
+        bool bSigned; // W_Digits: the value is a DT_sint
         E_Writer eWriter;
     };
 
