@@ -910,9 +910,82 @@ void printRatio(CRatioReporter &a_reporter, const char *a_cpStep, const std::str
         l_dOurs / l_dBest, a_reporter.m_allocs[a_strEngine]);
 }
 
+// MARK: - Counting instructions
+
+// `bench_packet --calls=<step>/<layout>` runs one step 1,000 times and prints nothing else, for
+// instruction counts that do not depend on the machine's load:
+//   valgrind --tool=callgrind --toggle-collect='*repeatCalls*' bench_packet --calls=make-buffer/1
+// then divide the collected count by 1,000.
+template <class F> [[gnu::noinline]] void repeatCalls(unsigned a_uiCount, F a_fStep) {
+    for (unsigned i = 0; i < a_uiCount; ++i) {
+        a_fStep();
+        benchmark::ClobberMemory();
+    }
+}
+
+template <class T> int countCalls(const std::string &a_strStep, int a_nLayout) {
+    constexpr unsigned kCalls = 1000;
+    const auto &l_vecSpec = specOf(a_nLayout);
+    const tHandLayout l_tLayout = handLayout(l_vecSpec);
+    tRecord l_tRecord = recordFrom(l_vecSpec);
+    CFields l_tTree = buildTree(l_vecSpec);
+    const std::string l_strPacket = handMakeString(l_tLayout, l_tRecord);
+    std::vector<unsigned> l_vecLens;
+    for (const tFieldSpec &l_tSpec : l_vecSpec)
+        l_vecLens.push_back(l_tSpec.cpText != nullptr ? unsigned(std::strlen(l_tSpec.cpText)) : 0u);
+    static char s_acBuffer[1024];
+    // Warm: the layout compiled; for parsing, the values received once (numbers are then
+    // DT_sint, text as wide as its field).
+    if (a_strStep == "parse")
+        l_tTree.pkt_Parse4Children(l_strPacket.data(), unsigned(l_strPacket.size()), true);
+    l_tTree.pkt_Make4ChildrenTo(s_acBuffer, sizeof(s_acBuffer), false);
+    if (a_strStep == "make")
+        repeatCalls(kCalls, [&] { benchmark::DoNotOptimize(l_tTree.pkt_Make4Children(false)); });
+    else if (a_strStep == "make-buffer")
+        repeatCalls(kCalls,
+                    [&] { benchmark::DoNotOptimize(l_tTree.pkt_Make4ChildrenTo(s_acBuffer, 1024, false)); });
+    else if (a_strStep == "set-make-buffer")
+        repeatCalls(kCalls, [&] {
+            setValues(l_tTree, l_vecSpec, l_vecLens.data());
+            benchmark::DoNotOptimize(l_tTree.pkt_Make4ChildrenTo(s_acBuffer, 1024, false));
+        });
+    else if (a_strStep == "parse")
+        repeatCalls(kCalls, [&] {
+            benchmark::DoNotOptimize(
+                l_tTree.pkt_Parse4Children(l_strPacket.data(), unsigned(l_strPacket.size()), true));
+        });
+    else if (a_strStep == "table-make-buffer")
+        repeatCalls(kCalls, [&] { handMakeInto(l_tLayout, l_tRecord, s_acBuffer); });
+    else if (a_strStep == "table-parse")
+        repeatCalls(kCalls, [&] {
+            benchmark::DoNotOptimize(handParse(l_tLayout, l_strPacket.data(), l_strPacket.size(), l_tRecord));
+        });
+    else if (a_strStep == "unrolled-make-buffer")
+        repeatCalls(kCalls, [&] { unrolledMakeInto<T>(l_tRecord, s_acBuffer); });
+    else if (a_strStep == "unrolled-parse")
+        repeatCalls(kCalls, [&] {
+            benchmark::DoNotOptimize(unrolledParse<T>(l_strPacket.data(), l_strPacket.size(), l_tRecord));
+        });
+    else
+        return 2;
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
+    if (argc == 2 && std::strncmp(argv[1], "--calls=", 8) == 0) {
+        const std::string l_strArg = argv[1] + 8;
+        const size_t l_uiSlash = l_strArg.rfind('/');
+        const int l_nLayout = l_uiSlash != std::string::npos && l_strArg.substr(l_uiSlash + 1) == "1" ? 1 : 0;
+        const std::string l_strStep = l_strArg.substr(0, l_uiSlash);
+        const int l_nResult =
+            l_nLayout == 0 ? countCalls<tHeaderTable>(l_strStep, 0) : countCalls<tBodyTable>(l_strStep, 1);
+        if (l_nResult != 0)
+            std::fprintf(stderr, "steps: make, make-buffer, set-make-buffer, parse, table-make-buffer, "
+                                 "table-parse, unrolled-make-buffer, unrolled-parse; layouts /0 and /1\n");
+        return l_nResult;
+    }
     benchmark::Initialize(&argc, argv);
     CRatioReporter l_reporter;
     benchmark::RunSpecifiedBenchmarks(&l_reporter);
