@@ -1,4 +1,5 @@
-// The packet encoders: ASCII and binary, fixed and variable length.
+// The packet encoders: ASCII and binary, fixed and variable length. The fixed ones append the
+// bytes of the in-place writers (writers.cpp), which compiled layouts call directly.
 //
 // Values that do not fit are cut, not refused (first characters of a text, last bytes of a
 // binary number), and negative binary numbers wider than 8 bytes are filled with 0xAD; receivers
@@ -25,18 +26,17 @@ inline void appendFill(std::string &a_strOut, size_t a_uiCount, char a_cByte) {
         a_strOut.append(a_uiCount, a_cByte);
 }
 
-// Appends the text `a_cpText` of `a_uiLen` characters in exactly `a_uiWidth` characters: its
-// first characters when it is too long, else "0" in front, after the "-" of a negative number.
-void appendSignedPadded(std::string &a_strOut, const char *a_cpText, size_t a_uiLen, uint32_t a_uiWidth) {
-    if (a_uiLen >= a_uiWidth) {
-        a_strOut.append(a_cpText, a_uiWidth);
-    } else if (a_cpText[0] != '-') {
-        appendFill(a_strOut, a_uiWidth - a_uiLen, '0');
-        a_strOut.append(a_cpText, a_uiLen);
-    } else {
-        a_strOut.push_back('-');
-        appendFill(a_strOut, a_uiWidth - a_uiLen, '0');
-        a_strOut.append(a_cpText + 1, a_uiLen - 1);
+// Appends the `a_uiWidth` bytes `a_fWrite` writes for the field in place. If the writer
+// throws, the string is as it was.
+void appendWritten(std::string &a_strOut, const CFields &a_tField, uint32_t a_uiWidth,
+                   void (*a_fWrite)(char *, const CFields &, uint32_t)) {
+    const size_t l_uiAt = a_strOut.size();
+    a_strOut.resize(l_uiAt + a_uiWidth);
+    try {
+        a_fWrite(a_strOut.data() + l_uiAt, a_tField, a_uiWidth);
+    } catch (...) {
+        a_strOut.resize(l_uiAt);
+        throw;
     }
 }
 
@@ -122,52 +122,7 @@ const char *asciiContent(const CFields &a_tField, char (&a_acBuf)[kDecimalBuffer
 // MARK: - ASCII encoders
 
 void appendAsciiFixed(std::string &a_strOut, const CFields &a_tField, uint32_t a_uiLength) {
-    const uint32_t l_uiLength = clampLength(a_uiLength);
-    char l_acBuf[kDecimalBufferSize];
-    char *const l_pEnd = l_acBuf + kDecimalBufferSize;
-    const uMultiValue &l_uValue = a_tField.getValueRef();
-    switch (a_tField.getDT()) {
-    case DT_null:
-        appendFill(a_strOut, l_uiLength, ' ');
-        return;
-    case DT_bool:
-        // A zero-length flag produces nothing, as every other type does at length 0.
-        if (l_uiLength == 0)
-            return;
-        appendFill(a_strOut, l_uiLength - 1, '0');
-        a_strOut.push_back(l_uValue.m_bValue ? '1' : '0');
-        return;
-    case DT_sint: {
-        const char *l_p = formatDecimalBackward(l_pEnd, int64_t(l_uValue.m_llValue));
-        appendSignedPadded(a_strOut, l_p, size_t(l_pEnd - l_p), l_uiLength);
-        return;
-    }
-    case DT_double: {
-        const std::string l_strText = ToString(l_uValue.m_dValue);
-        appendSignedPadded(a_strOut, l_strText.data(), l_strText.size(), l_uiLength);
-        return;
-    }
-    case DT_uint: {
-        const char *l_p = formatDecimalBackward(l_pEnd, uint64_t(l_uValue.m_ullValue));
-        appendUnsignedPadded(a_strOut, l_p, size_t(l_pEnd - l_p), l_uiLength);
-        return;
-    }
-    case DT_codelist: {
-        const char *l_cpBytes = nullptr;
-        const uint32_t l_uiCount = a_tField.getCodePoint(&l_cpBytes);
-        if (l_uiCount >= l_uiLength) {
-            a_strOut.append(l_cpBytes, l_uiLength);
-        } else {
-            if (l_uiCount != 0)
-                a_strOut.append(l_cpBytes, l_uiCount);
-            appendFill(a_strOut, l_uiLength - l_uiCount, ' ');
-        }
-        return;
-    }
-    default:
-        raiseLogicError("[%s#%d] Unknown data type(%d)", "vexl::CFields::pkt_makeToACF", __LINE__,
-                        int(a_tField.getDT()));
-    }
+    appendWritten(a_strOut, a_tField, clampLength(a_uiLength), writeAsciiFixed);
 }
 
 void appendAsciiVariable(std::string &a_strOut, const CFields &a_tField, uint32_t a_uiWidth,
@@ -189,40 +144,7 @@ void appendAsciiVariable(std::string &a_strOut, const CFields &a_tField, uint32_
 // MARK: - Binary encoders
 
 void appendBinaryFixed(std::string &a_strOut, const CFields &a_tField, uint32_t a_uiLength) {
-    const uint32_t l_uiLength = clampLength(a_uiLength);
-    switch (a_tField.getDT()) {
-    case DT_null:
-        appendFill(a_strOut, l_uiLength, '\0');
-        return;
-    case DT_bool:
-        if (l_uiLength == 0)
-            return;
-        appendFill(a_strOut, l_uiLength - 1, '\0');
-        a_strOut.push_back(a_tField.getValueRef().m_bValue ? '\x01' : '\0');
-        return;
-    case DT_sint:
-    case DT_uint:
-    case DT_double: {
-        bool l_bNegative = false;
-        const uint64_t l_uBits = numberBits(a_tField, l_bNegative);
-        appendBinaryNumber(a_strOut, l_uBits, l_uiLength, l_bNegative ? kNegativeFill : 0);
-        return;
-    }
-    case DT_codelist: {
-        const char *l_cpBytes = nullptr;
-        const uint32_t l_uiCount = a_tField.getCodePoint(&l_cpBytes);
-        if (l_uiCount >= l_uiLength) {
-            a_strOut.append(l_cpBytes, l_uiLength);
-        } else {
-            if (l_uiCount != 0)
-                a_strOut.append(l_cpBytes, l_uiCount);
-            appendFill(a_strOut, l_uiLength - l_uiCount, '\0');
-        }
-        return;
-    }
-    default:
-        raiseLogicError("[%s#%d] Unknown data type", "vexl::CFields::pkt_makeToBCF", __LINE__);
-    }
+    appendWritten(a_strOut, a_tField, clampLength(a_uiLength), writeBinaryFixed);
 }
 
 void appendBinaryVariable(std::string &a_strOut, const CFields &a_tField, uint32_t a_uiWidth,

@@ -32,7 +32,7 @@ void appendBinaryVariable(std::string &a_strOut, const CFields &a_tField, uint32
                           int a_nCalibration);
 
 /// Writes at `a_p` exactly the `a_uiLength` bytes (at most 0x7FFFFFFF) `appendAsciiFixed`
-/// appends for the field: the form of the fixed encoders for a packet whose size is known.
+/// appends for the field (which calls it): the fixed encoder for a packet whose size is known.
 void writeAsciiFixed(char *a_p, const CFields &a_tField, uint32_t a_uiLength);
 
 /// Writes at `a_p` exactly the `a_uiLength` bytes (at most 0x7FFFFFFF) `appendBinaryFixed`

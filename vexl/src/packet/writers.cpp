@@ -1,6 +1,6 @@
-// The fixed-length encoders in their in-place form: a compiled layout knows every fixed field's
-// position and length, so the bytes go straight into the packet (no appends, no growth). Each
-// writer produces exactly the bytes of its appending counterpart in encoders.cpp.
+// The fixed-length encoders, writing in place: a compiled layout knows every fixed field's
+// position and length, so the bytes go straight into the packet (no appends, no growth). The
+// appending forms in encoders.cpp make room and call these.
 
 #include <cstring>
 #include <string>
