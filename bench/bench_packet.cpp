@@ -600,6 +600,14 @@ void BM_EngineMakeMany(benchmark::State &a_state) {
 
 // MARK: - Set every value, then make
 
+// The length of each field's text (0 for numbers and fillers), as an application knows it.
+std::vector<unsigned> textLengths(const std::vector<tFieldSpec> &a_vecSpec) {
+    std::vector<unsigned> l_vec;
+    for (const tFieldSpec &l_tSpec : a_vecSpec)
+        l_vec.push_back(l_tSpec.cpText != nullptr ? unsigned(std::strlen(l_tSpec.cpText)) : 0u);
+    return l_vec;
+}
+
 // Sets every leaf of `a_tTree` from `a_vecSpec` the way an application fills a message.
 inline void setValues(CFields &a_tTree, const std::vector<tFieldSpec> &a_vecSpec,
                       const unsigned *a_puTextLen) {
@@ -618,12 +626,8 @@ void BM_EngineSetMake(benchmark::State &a_state) {
     const auto &l_vecSpecs = variantsOf(l_nLayout).vecSpecs;
     const tHandLayout l_tLayout = handLayout(specOf(l_nLayout));
     std::vector<std::vector<unsigned>> l_vecLens;
-    for (const auto &l_vecSpec : l_vecSpecs) {
-        std::vector<unsigned> l_vec;
-        for (const tFieldSpec &l_tSpec : l_vecSpec)
-            l_vec.push_back(l_tSpec.cpText != nullptr ? unsigned(std::strlen(l_tSpec.cpText)) : 0u);
-        l_vecLens.push_back(l_vec);
-    }
+    for (const auto &l_vecSpec : l_vecSpecs)
+        l_vecLens.push_back(textLengths(l_vecSpec));
     CFields l_tTree = buildTree(specOf(l_nLayout));
     for (unsigned i = 0; i < 4; ++i) {
         setValues(l_tTree, l_vecSpecs[i], l_vecLens[i].data());
@@ -646,12 +650,8 @@ void BM_EngineSetMakeBuffer(benchmark::State &a_state) {
     const int l_nLayout = int(a_state.range(0));
     const auto &l_vecSpecs = variantsOf(l_nLayout).vecSpecs;
     std::vector<std::vector<unsigned>> l_vecLens;
-    for (const auto &l_vecSpec : l_vecSpecs) {
-        std::vector<unsigned> l_vec;
-        for (const tFieldSpec &l_tSpec : l_vecSpec)
-            l_vec.push_back(l_tSpec.cpText != nullptr ? unsigned(std::strlen(l_tSpec.cpText)) : 0u);
-        l_vecLens.push_back(l_vec);
-    }
+    for (const auto &l_vecSpec : l_vecSpecs)
+        l_vecLens.push_back(textLengths(l_vecSpec));
     CFields l_tTree = buildTree(specOf(l_nLayout));
     char l_acBuffer[1024];
     for (unsigned i = 0; i < 16; ++i) { // every text's block at its largest
@@ -930,9 +930,7 @@ template <class T> int countCalls(const std::string &a_strStep, int a_nLayout) {
     tRecord l_tRecord = recordFrom(l_vecSpec);
     CFields l_tTree = buildTree(l_vecSpec);
     const std::string l_strPacket = handMakeString(l_tLayout, l_tRecord);
-    std::vector<unsigned> l_vecLens;
-    for (const tFieldSpec &l_tSpec : l_vecSpec)
-        l_vecLens.push_back(l_tSpec.cpText != nullptr ? unsigned(std::strlen(l_tSpec.cpText)) : 0u);
+    const std::vector<unsigned> l_vecLens = textLengths(l_vecSpec);
     static char s_acBuffer[1024];
     // Warm: the layout compiled; for parsing, the values received once (numbers are then
     // DT_sint, text as wide as its field).
