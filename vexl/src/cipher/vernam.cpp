@@ -53,21 +53,26 @@ constexpr tWideTable makeWideTable() {
 }
 constexpr tWideTable kWide = makeWideTable();
 
-// The AVX2 decoder looks a byte up in 16-entry tables by its low nibble. Subtracting 0x10 per
+// The AVX2 coders look a byte up in 16-entry tables by its low nibble. Subtracting 0x10 per
 // step, the byte stays a valid index (bit 7 clear) for the steps up to its high nibble, so the
 // XOR of what the steps find is the entry of its own nibble row when each table holds the XOR of
-// its row and the row before.
-struct tNibbleDeltas {
-    uint8_t aauc[6][16]; // rows 0x2_ .. 0x7_
-};
-constexpr tNibbleDeltas makeNibbleDeltas() {
-    tNibbleDeltas t{};
-    for (unsigned h = 2; h < 8; ++h)
-        for (unsigned l = 0; l < 16; ++l)
-            t.aauc[h - 2][l] = uint8_t(kWide.auc[h * 16 + l] ^ (h > 2 ? kWide.auc[(h - 1) * 16 + l] : 0));
+// its row and the row before. `rowDeltas<N>(table, first)` makes those N tables from the
+// 16-byte rows of `table` starting at row `first`.
+template <unsigned N> struct tRowDeltas { uint8_t aauc[N][16]; };
+template <unsigned N, typename T> constexpr tRowDeltas<N> rowDeltas(const T *a_pTable, unsigned a_uFirst) {
+    tRowDeltas<N> t{};
+    for (unsigned r = 0; r < N; ++r)
+        for (unsigned l = 0; l < 16; ++l) {
+            const unsigned h = a_uFirst + r;
+            const unsigned char l_ucEntry = static_cast<unsigned char>(a_pTable[h * 16 + l]);
+            t.aauc[r][l] =
+                uint8_t(l_ucEntry ^ (r > 0 ? static_cast<unsigned char>(a_pTable[(h - 1) * 16 + l]) : 0));
+        }
     return t;
 }
-constexpr tNibbleDeltas kDeltas = makeNibbleDeltas();
+
+// The decoder's rows 0x2_ to 0x7_ of symbol values.
+constexpr tRowDeltas<6> kDeltas = rowDeltas<6>(kWide.auc, 2);
 
 // Decodes 32-symbol blocks while at least 8 symbols follow the block (the stores write 4 bytes
 // beyond a block's 24, which the following groups' output covers). A block holding a pad or a
@@ -111,21 +116,9 @@ __attribute__((target("avx2"))) size_t decodeBlocksAvx2(const unsigned char *a_p
     return i;
 }
 
-// The encoder's symbol rows, XOR-differenced like the decoder's: 6-bit value v minus 16 per step
-// stays a valid index for the rows up to its own.
-struct tSymbolDeltas {
-    uint8_t aauc[4][16];
-};
-constexpr tSymbolDeltas makeSymbolDeltas() {
-    tSymbolDeltas t{};
-    for (unsigned h = 0; h < 4; ++h)
-        for (unsigned l = 0; l < 16; ++l)
-            t.aauc[h][l] =
-                uint8_t(static_cast<unsigned char>(kVernamSymbols[h * 16 + l]) ^
-                        (h > 0 ? static_cast<unsigned char>(kVernamSymbols[(h - 1) * 16 + l]) : 0));
-    return t;
-}
-constexpr tSymbolDeltas kSymbolDeltas = makeSymbolDeltas();
+// The encoder's four rows of symbols: 6-bit value v minus 16 per step stays a valid index for
+// the rows up to its own.
+constexpr tRowDeltas<4> kSymbolDeltas = rowDeltas<4>(kVernamSymbols, 0);
 
 // Encodes 24-byte blocks into 32 symbols while 4 more bytes follow (each half reads 16 bytes for
 // its 12). Each 32-bit lane receives (b1, b0, b2, b1) of its group; two masked multiplies move
