@@ -125,9 +125,9 @@ Bytes opensslCrypt(const Bytes &a_key, const Bytes &a_in, bool a_bEncrypt) {
     return out;
 }
 
-} // namespace
-
-TEST(SeedVectors, EveryPublishedVectorEncryptsAndDecrypts) {
+// Every published vector encrypts to its ciphertext and decrypts back in place, on the path
+// in use.
+void expectPublishedVectors() {
     const auto vectors = loadVectors();
     ASSERT_GE(vectors.size(), 6u);
     for (const auto &v : vectors) {
@@ -139,6 +139,12 @@ TEST(SeedVectors, EveryPublishedVectorEncryptsAndDecrypts) {
         key.decryptBlocks(out.data(), out.data(), out.size() / 16); // in place
         EXPECT_EQ(out, v.plain);
     }
+}
+
+} // namespace
+
+TEST(SeedVectors, EveryPublishedVectorEncryptsAndDecrypts) {
+    expectPublishedVectors(); // on the path chosen for this CPU
 }
 
 TEST(SeedVectors, PasswordsArePaddedOrCutToSixteenBytes) {
@@ -361,21 +367,11 @@ TEST(SeedPaths, ChoiceAndOverride) {
 }
 
 TEST(SeedPaths, EveryPathGivesThePublishedVectors) {
-    const auto vectors = loadVectors();
-    ASSERT_GE(vectors.size(), 6u);
     for (const E_SeedPath path : supportedPaths()) {
         SCOPED_TRACE(seedPathName(path));
         CPathScope forced(path);
         ASSERT_TRUE(forced.ok());
-        for (const auto &v : vectors) {
-            CSeedKey key;
-            ASSERT_TRUE(key.setKey(v.key.data(), v.key.size()));
-            Bytes out(v.plain.size());
-            key.encryptBlocks(v.plain.data(), out.data(), out.size() / 16);
-            EXPECT_EQ(out, v.cipher);
-            key.decryptBlocks(out.data(), out.data(), out.size() / 16);
-            EXPECT_EQ(out, v.plain);
-        }
+        expectPublishedVectors();
     }
 }
 
